@@ -1,0 +1,6 @@
+# GLANCER_SANITIZE="address;undefined" or "thread" instruments every target.
+if(GLANCER_SANITIZE AND NOT WIN32)
+  string(REPLACE ";" "," _glancer_san "${GLANCER_SANITIZE}")
+  add_compile_options(-fsanitize=${_glancer_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${_glancer_san})
+endif()
