@@ -38,8 +38,12 @@ private:
     bool atLineStart = true;
 };
 
-// Deletes "log.txt" in the current directory and opens it anew (done once
-// at static initialisation; tests call it after changing directory).
+// "log.txt" in the current directory is deleted and opened anew when the
+// first line is written. ReopenLog does that at once (tests call it after
+// changing directory).
 void ReopenLog();
+// Drops every later line and never touches log.txt (the Linux subcommands,
+// which must not wipe the log of an instance running in the same directory).
+void DisableLog();
 // Closes the log file; later lines are dropped until ReopenLog.
 void CloseLog();
