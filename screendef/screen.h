@@ -12,18 +12,25 @@ class Core;
 class ScreenItem;
 
 // One page of the display: its items, actions, name and required flags.
+// Loaded once on the start-up thread; Tick and RedrawItems then run on the
+// refresh thread while the screen is current. Nothing is locked.
 class Screen {
 public:
     // `core` is given to every item the screen file creates.
     explicit Screen(Core& core);
+    // Destroys the items in list order, before the other members.
     ~Screen();
     Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
 
-    // Reads, orders (stably) and prepares the items, then links overlapping
-    // graphic items. Never fails; a bad file gives whatever was read.
+    // Reads the screen file at `path` ("\"-separated), orders the items by
+    // sort key keeping file order among equal keys, prepares each, then links
+    // every pair of graphic items whose bounds intersect. Never fails: a
+    // missing or bad file gives whatever was read. No log line of its own.
     void Load(const std::string& path);
-    // Advances every item's elapsed time; updates the ones that are due.
+    // Adds `elapsedMs` to every item's elapsed time (saturating, so a huge
+    // refresh period cannot overflow it); an item whose elapsed time reached
+    // its refresh period is updated and starts counting from 0.
     void Tick(std::int32_t elapsedMs);
     // Every item queues its full redraw, in item order.
     void RedrawItems();

@@ -1,0 +1,66 @@
+#include "screendef/screen.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "items/screen_item.h"
+#include "screendef/screen_index.h"
+
+namespace {
+
+std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
+{
+    const std::int64_t sum = static_cast<std::int64_t>(a) + b;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+Screen::Screen(Core& core) : core(core)
+{
+    handler.SetScreen(this);
+}
+
+Screen::~Screen()
+{
+    for (ScreenItem* item : items)
+        delete item;
+    items.clear();
+}
+
+void Screen::Load(const std::string& path)
+{
+    reader.SetHandler(&handler);
+    reader.Parse(ReadTextFile(path));
+
+    std::stable_sort(items.begin(), items.end(),
+                     [](const ScreenItem* a, const ScreenItem* b) { return a->GetSortKey() < b->GetSortKey(); });
+    for (ScreenItem* item : items)
+        item->Prepare();
+
+    for (ScreenItem* a : items) {
+        if (!a->graphic)
+            continue;
+        for (ScreenItem* b : items)
+            if (b != a && b->graphic && a->Intersects(*b))
+                a->overlaps.push_back(b);
+    }
+}
+
+void Screen::Tick(std::int32_t elapsedMs)
+{
+    for (ScreenItem* item : items) {
+        item->elapsed = SaturatingAdd(item->elapsed, elapsedMs);
+        if (item->elapsed >= item->refresh) {
+            item->Update();
+            item->elapsed = 0;
+        }
+    }
+}
+
+void Screen::RedrawItems()
+{
+    for (ScreenItem* item : items)
+        item->QueueRedraw();
+}
