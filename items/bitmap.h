@@ -6,9 +6,14 @@
 #include "plugin/api/glancer_plugin.h"
 
 // A picture of one byte per pixel (0 unlit, 1 lit), rows from the top.
-// The first five fields have the PluginImage layout.
+// The first five fields have the PluginImage layout. Invariant: size is
+// width * height, and pixels is non-null exactly when size is above 0.
 class Bitmap {
 public:
+    // Pictures larger than this are refused (files, plugins, canvases).
+    static constexpr std::uint32_t kMaxSide = 4096;
+    static constexpr std::uint32_t kMaxPixels = kMaxSide * kMaxSide;
+
     Bitmap() = default;
     ~Bitmap();
     Bitmap(const Bitmap& other);            // copy rule below; fileName is not copied
@@ -17,14 +22,24 @@ public:
     Bitmap& operator=(Bitmap&& other) noexcept;
 
     // Takes width, height, extra and size from the source, reallocating only
-    // when the size changes, then copies `size` pixel bytes.
+    // when the size changes, then copies `size` pixel bytes. A source that
+    // breaks the invariant (null pixels, size != width * height, too large)
+    // leaves this picture empty.
     void CopyFrom(const Bitmap& source);
     void CopyFrom(const PluginImage& source);
-    // Reads an uncompressed 1-bit bitmap file; false when it cannot be used.
+    // Makes a cleared w x h picture, reusing the buffer when the size is
+    // unchanged; false (and empty) when it is empty, too large or cannot be
+    // allocated.
+    bool Allocate(std::uint32_t w, std::uint32_t h);
+    // Reads an uncompressed 1-bit bitmap file, bottom row first, rows padded
+    // to 4 bytes, a 0 bit lit. Bytes missing at the end read as unlit. False
+    // (and empty) when the file cannot be opened, its header is incomplete,
+    // its width or height is not within 1..kMaxSide, or the pixel data
+    // starts at or past the end of the file.
     bool LoadFile(const std::string& path);
     // Releases the pixels; the picture becomes empty.
     void Reset();
-    // Same size and same pixel bytes.
+    // Same width, height and pixel bytes.
     bool SamePixels(const Bitmap& other) const;
 
     std::uint8_t* pixels = nullptr; // owned; null when size is 0
@@ -33,4 +48,10 @@ public:
     std::uint32_t extra = 0;
     std::uint32_t size = 0;
     std::string fileName;
+
+private:
+    // Takes geometry and bytes from a source known to be consistent.
+    void Assign(const std::uint8_t* source, std::uint32_t w, std::uint32_t h, std::uint32_t e);
+    // A buffer of n bytes (reused when n equals size); false when it cannot be had.
+    bool Resize(std::uint32_t n);
 };

@@ -11,8 +11,10 @@ public:
     explicit ItemFactory(std::string typeName) : typeName(std::move(typeName)) {}
     virtual ~ItemFactory() = default;
 
-    // A new item, or null when it cannot be allocated. The base makes a plain ScreenItem.
+    // A new item with its type's initial values, or null when it cannot be
+    // allocated. The base makes a plain ScreenItem that does nothing.
     virtual ScreenItem* Create();
+    // The base does nothing; concrete factories delete the item (null is fine).
     virtual void Destroy(ScreenItem* item);
 
     std::string GetTypeName() const { return typeName; }
@@ -22,8 +24,7 @@ private:
 };
 
 // One concrete factory per item type; Create makes the type's own class.
-template <class Item>
-class ConcreteItemFactory : public ItemFactory {
+template <class Item> class ConcreteItemFactory : public ItemFactory {
 public:
     explicit ConcreteItemFactory(std::string typeName) : ItemFactory(std::move(typeName)) {}
     ScreenItem* Create() override;
@@ -36,6 +37,14 @@ class ImageItem;
 class PluginImageItem;
 class AnimationItem;
 class GraphItem;
+
+// Defined once, with the item classes, in item_factory.cpp.
+extern template class ConcreteItemFactory<TextItem>;
+extern template class ConcreteItemFactory<PluginTextItem>;
+extern template class ConcreteItemFactory<ImageItem>;
+extern template class ConcreteItemFactory<PluginImageItem>;
+extern template class ConcreteItemFactory<AnimationItem>;
+extern template class ConcreteItemFactory<GraphItem>;
 
 struct TextFactory final : ConcreteItemFactory<TextItem> {
     TextFactory() : ConcreteItemFactory("text") {}

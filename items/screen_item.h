@@ -31,7 +31,8 @@ public:
     void SetParameter(const std::string& name, const std::string& value);
     // Queues: a clear of `bounds`, each overlapping item clipped to it, this item.
     void QueueRedraw();
-    // Rectangles that touch at an edge or corner count as intersecting.
+    // Compares `bounds` as unsigned values; rectangles that touch at an edge
+    // or corner count as intersecting.
     bool Intersects(const ScreenItem& other) const;
 
     std::int32_t refresh = 1000;
@@ -48,7 +49,8 @@ protected:
     // Logs "Unknown parameter:" + name.
     static void LogUnknownParameter(const std::string& name);
     // Stream-style reads: leading white space skipped, stops at the first
-    // character that cannot continue the number; false leaves `out` alone.
+    // character that cannot continue the number; false (leaving `out` alone)
+    // when there is no number or it does not fit 32 bits.
     static bool ReadInt(const std::string& value, std::int32_t& out);
     // The value's first word: leading white space skipped, up to the next.
     static std::string FirstWord(const std::string& value);
@@ -58,8 +60,8 @@ protected:
 class GraphicItem : public ScreenItem {
 public:
     GraphicItem() { graphic = true; }
-    // Blits `current` at (x, y), clipped to the request. Shared by every
-    // concrete graphic type.
+    // Blits `current` at (x, y), clipped to the request; a picture at a
+    // negative position is not drawn. Shared by every concrete graphic type.
     void Draw(FrameBuffer& frame, Rect clip, std::uint32_t send, std::uint32_t mode) override;
 
     Bitmap current;
@@ -69,15 +71,17 @@ protected:
     // bounds = (x, y, x + width, y + height) of `current`.
     void SetBoundsFromCurrent();
     // Copies `current` into `previous`, `next` into `current`, queues a
-    // redraw when the pixels changed.
+    // redraw when the pixels changed. A null plugin picture shows as empty.
     void ShowPicture(const Bitmap& next);
-    void ShowPicture(const PluginImage& next);
+    void ShowPicture(const PluginImage* next);
 };
 
-// Erases rectangles; the one instance is shared by all screens.
+// Erases rectangles (the frame's ClearRect, whatever send and mode say);
+// the one instance is shared by all screens and has no drawing state.
 class PlaceholderItem : public GraphicItem {
 public:
     void Draw(FrameBuffer& frame, Rect clip, std::uint32_t send, std::uint32_t mode) override;
     void SetTypeParameter(const std::string&, const std::string&) override {}
+    // The process-wide instance.
     static PlaceholderItem& Instance();
 };

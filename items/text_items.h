@@ -10,18 +10,20 @@
 class TextItemBase : public ScreenItem {
 public:
     TextField field;
-    std::string current; // what Draw writes
+    std::string current; // what Draw writes; empty until the first Update
     std::string shown;   // what was last queued for display
 
 protected:
-    // Formats the field; queues a redraw when the text changed.
+    // Formats the field into `current`; queues a redraw when it differs from `shown`.
     void Refresh();
-    // Handles "fieldsize", "scrolltype" and "textpos"; false for other names.
+    // Handles "fieldsize" (a negative size counts as 0), "scrolltype" and
+    // "textpos"; false for other names.
     bool SetFieldParameter(const std::string& name, const std::string& value);
+    // Writes `current` at (x, y) when the low byte of `send` is set.
     void DrawText(FrameBuffer& frame, std::uint32_t send) const;
 };
 
-// Fixed text from the screen file.
+// Fixed text from the screen file ("textdata").
 class TextItem : public TextItemBase {
 public:
     void Update() override;
@@ -29,7 +31,8 @@ public:
     void SetTypeParameter(const std::string& name, const std::string& value) override;
 };
 
-// The value of a plugin variable, read at every update.
+// The value of a plugin variable ("varid"), read at every update. Without a
+// bound variable it shows the empty text.
 class PluginTextItem : public TextItemBase {
 public:
     void Update() override;
@@ -38,7 +41,3 @@ public:
 
     VariableInfo variable;
 };
-
-// Reads a variable from its component as text (integers and doubles as the
-// standard stream formats them). Shared by text and graph items.
-std::string ReadVariableText(const VariableInfo& variable);
