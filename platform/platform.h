@@ -13,16 +13,21 @@ namespace platform {
 // ---- Modules ---------------------------------------------------------------
 using ModuleHandle = void*;
 
-// Loads a module by full path. On failure gives null and the system's error
-// text (may be empty; on Windows it ends with "\r\n").
+// Loads a module by full path, resolving all its symbols now. On failure
+// gives null and the system's error text (may be empty; on Windows it ends
+// with "\r\n").
 ModuleHandle LoadModule(const std::string& path, std::string& errorText);
+// The address of an exported symbol, or null.
 void* FindSymbol(ModuleHandle module, const char* name);
+// Unloads a module LoadModule gave; null is ignored.
 void FreeModule(ModuleHandle module);
 
 // "*.dll" on Windows, "*.so" elsewhere.
 const char* ModulePattern();
 
-// Directory search for plugin modules in the current directory.
+// Directory search for plugin modules (ModulePattern) in the current
+// directory. The POSIX backend lists regular files sorted by name, so the
+// order is the same on every run; Windows gives the file system's order.
 class ModuleSearch {
 public:
     enum class Result { Found, NoMoreFiles, Failed };
@@ -31,8 +36,11 @@ public:
     ModuleSearch(const ModuleSearch&) = delete;
     ModuleSearch& operator=(const ModuleSearch&) = delete;
 
-    // Starts the search; false when no file matches.
+    // Starts the search and moves to the first file; false when no file
+    // matches or the directory cannot be read.
     bool First();
+    // Moves to the next file: NoMoreFiles after the last one, Failed when
+    // the system reports another error.
     Result Next();
     // The current file's name, without directory.
     const std::string& FileName() const;
@@ -43,9 +51,10 @@ private:
 };
 
 // Full path of a name relative to the current directory; false when it
-// cannot be formed within 260 characters.
+// cannot be formed within 260 characters (terminator included).
 bool FullPath(const std::string& name, std::string& out);
-// False when it cannot be read or is longer than 260 characters.
+// The current directory; false when it cannot be read or does not fit 260
+// characters (terminator included).
 bool CurrentDirectory(std::string& out);
 
 // ---- Files and time ------------------------------------------------------------
@@ -55,9 +64,10 @@ struct UtcTime {
     unsigned second = 0;
     unsigned millisecond = 0;
 };
+// The system time of day in UTC.
 UtcTime NowUtc();
 
-// Deletes a file; failure is ignored by callers.
+// Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);
 
 // Maps a "\"-separated program path to the platform's separator.
@@ -65,7 +75,11 @@ std::string NativePath(const std::string& path);
 
 // ---- Timer ---------------------------------------------------------------------
 // Calls `tick` every `periodMs`, one call at a time, on a thread of its own.
-// Stop returns only when no call is running and none will start.
+// Ticks are scheduled on a fixed grid from the start, so they do not drift;
+// a tick that overruns delays the next one (no overlap, no burst of missed
+// ticks). Start and Stop belong to one controlling thread; Stop may also be
+// called from inside the tick, where it returns at once and no further tick
+// starts.
 class PeriodicTimer {
 public:
     PeriodicTimer();
@@ -73,8 +87,13 @@ public:
     PeriodicTimer(const PeriodicTimer&) = delete;
     PeriodicTimer& operator=(const PeriodicTimer&) = delete;
 
+    // False when already running, when periodMs is 0 or the system refuses.
+    // resolutionMs is the accuracy asked of the system (Windows only).
     bool Start(std::uint32_t periodMs, std::uint32_t resolutionMs, std::function<void()> tick);
+    // Returns only when no tick is running and none will start; a no-op
+    // when not running.
     void Stop();
+    // True from a successful Start until Stop.
     bool Running() const;
 
 private:

@@ -1,0 +1,165 @@
+#include "support/log_stream.h"
+
+#include <charconv>
+#include <fstream>
+#include <mutex>
+
+#include "platform/platform.h"
+
+const LogStreamProxy LogStream;
+
+namespace {
+
+// The shared "log.txt". Created on first use and never destroyed, so lines
+// written while other globals are built or torn down still find it; each
+// line is flushed, so nothing is lost by never closing it at exit.
+class LogFile {
+public:
+    void WriteLine(const std::string& line)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (state == State::Pending)
+            OpenLocked();
+        if (state != State::Open || !file.good())
+            return;
+        file.write(line.data(), static_cast<std::streamsize>(line.size()));
+        if (file.good())
+            file.flush(); // a failed flush leaves the stream bad: later lines are dropped
+    }
+
+    void Reopen()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        OpenLocked();
+    }
+
+    void Close(bool disable)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (file.is_open())
+            file.close();
+        state = disable ? State::Disabled : State::Closed;
+    }
+
+private:
+    enum class State { Pending, Open, Failed, Closed, Disabled };
+
+    void OpenLocked()
+    {
+        if (file.is_open())
+            file.close();
+        file.clear();
+        platform::RemoveFile("log.txt");
+        file.open("log.txt", std::ios::out | std::ios::app);
+        state = file.is_open() ? State::Open : State::Failed;
+    }
+
+    std::mutex mutex;
+    std::ofstream file;
+    State state = State::Pending;
+};
+
+LogFile& SharedFile()
+{
+    static LogFile* const file = new LogFile;
+    return *file;
+}
+
+void AppendStamp(std::string& out)
+{
+    const platform::UtcTime now = platform::NowUtc();
+    char text[64];
+    char* const end = text + sizeof text;
+    char* p = text;
+    for (unsigned field : {now.hour, now.minute, now.second}) {
+        p = std::to_chars(p, end, field).ptr;
+        *p++ = ':';
+    }
+    p = std::to_chars(p, end, now.millisecond).ptr;
+    *p++ = ' ';
+    *p++ = ' ';
+    out.append(text, p);
+}
+
+struct ThreadLog {
+    LogStreamBuf buffer;
+    std::ostream stream{&buffer};
+};
+
+// Trivially destructible, so they stay readable while the thread's other
+// thread_local objects are being destroyed.
+thread_local ThreadLog* threadLog = nullptr;
+thread_local bool threadLogEnded = false;
+
+struct ThreadLogOwner {
+    ThreadLog log;
+    ~ThreadLogOwner()
+    {
+        threadLog = nullptr;
+        threadLogEnded = true;
+    }
+};
+
+} // namespace
+
+std::ostream& LogStreamProxy::Stream() const
+{
+    if (threadLog != nullptr)
+        return threadLog->stream;
+    if (!threadLogEnded) {
+        static thread_local ThreadLogOwner owner;
+        threadLog = &owner.log;
+        return owner.log.stream;
+    }
+    // Logging from a destructor that runs after this thread's own stream
+    // is gone: a stream that lives for the rest of the thread instead.
+    threadLog = new ThreadLog;
+    return threadLog->stream;
+}
+
+LogStreamBuf::LogStreamBuf()
+{
+    line.reserve(256);
+}
+
+LogStreamBuf::~LogStreamBuf()
+{
+    if (!line.empty()) {
+        line.push_back('\n');
+        SharedFile().WriteLine(line);
+    }
+}
+
+LogStreamBuf::int_type LogStreamBuf::overflow(int_type c)
+{
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return 0;
+    const char ch = traits_type::to_char_type(c);
+    if (atLineStart) {
+        atLineStart = false;
+        if (ch != '\n')
+            AppendStamp(line);
+    }
+    line.push_back(ch);
+    if (ch == '\n') {
+        SharedFile().WriteLine(line);
+        line.clear();
+        atLineStart = true;
+    }
+    return c;
+}
+
+void ReopenLog()
+{
+    SharedFile().Reopen();
+}
+
+void DisableLog()
+{
+    SharedFile().Close(true);
+}
+
+void CloseLog()
+{
+    SharedFile().Close(false);
+}
