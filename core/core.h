@@ -1,8 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,27 +19,52 @@ class ItemFactory;
 class Screen;
 class ScreenItem;
 
+// What the services table reports about the display: zeros and an empty
+// name until the frame buffer has been initialised.
+struct DisplaySummary {
+    std::uint32_t xPixels = 0;
+    std::uint32_t yPixels = 0;
+    std::uint32_t xChars = 0;
+    std::uint32_t yChars = 0;
+    std::string driverName;
+};
+
 // The one engine object: plugins, catalogue, screens, frame, queues, flags.
 // Init and Shutdown run on the main thread; Tick on the timer thread, one at
 // a time, only between a successful Init and Shutdown.
 class Core {
 public:
+    // At most this many actions run in one tick; more means screens whose
+    // delay-0 actions switch to each other, and the rest waits for the next tick.
+    static constexpr std::size_t kMaxActionsPerTick = 100;
+
     Core();
     ~Core();
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
 
+    // Registers a factory under its type name; the first one of a name stays.
     void AddFactory(ItemFactory& factory);
+    // Exact, case-sensitive look-up; null when none.
     ItemFactory* FindFactory(const std::string& typeName) const;
 
+    // Plugins, catalogue, screens, driver, first redraw. False without screens
+    // or without the driver named by the setting "DRIVER"; whatever was loaded
+    // stays loaded and Shutdown must still run.
     bool Init();
+    // One 50 ms step: item refresh, drawing, action delays, due actions.
     void Tick();
+    // Driver farewell, data sources and drivers released, modules unloaded.
     bool Shutdown();
 
+    // Appends a drawing job, drawn in queue order by the next tick's drawing step.
     void QueueDraw(ScreenItem* item, std::uint32_t x1, std::uint32_t y1, std::uint32_t x2, std::uint32_t y2,
                    std::uint32_t send, std::uint32_t mode);
+    // A copy runs at the end of this tick (delay 0) or once its delay has run out.
     void ScheduleAction(const Action& action);
+    // "Core.ChangeScreen" and "Core.NextScreen" switch screens; others do nothing.
     void ExecuteAction(const Action& action);
+    // Schedules the current screen's actions, clears the display, redraws all items.
     void StartScreen();
 
     VariableInfo findVariable(const std::string& id) const;
@@ -51,6 +76,13 @@ public:
     bool HasFlag(const std::string& flag) const;
     std::vector<std::string> Flags() const;
 
+    // The display as published after the frame buffer's Init; any thread.
+    DisplaySummary Display() const;
+    // True once the catalogue is complete (or on the thread filling it): only
+    // then may other threads read dataSources.
+    bool CatalogueReadable() const;
+
+    // Null before Init or without screens.
     Screen* CurrentScreen() const;
 
     std::map<std::string, ItemFactory*> factories; // not owned
@@ -59,8 +91,10 @@ public:
     std::vector<PluginRecord> plugins;
     std::vector<DataSource> dataSources;
     std::vector<IDisplayDriver*> drivers;
-    std::deque<DrawRequest> drawQueue;
-    std::deque<Action> actionQueue;
+    // FIFO queues kept as vectors: a tick consumes them front to back and then
+    // empties them, so their storage is reused and steady ticks never allocate.
+    std::vector<DrawRequest> drawQueue;
+    std::vector<Action> actionQueue;
     std::vector<Action> pendingActions;
     std::size_t currentScreen = 0;
     IUserInterface* userInterface = nullptr;
@@ -69,7 +103,20 @@ private:
     bool AllRequiredFlagsSet(const Screen& screen) const;
     void NextScreen();
     bool SelectDriver(const std::string& name);
+    void PublishDisplay();
+    void DrawQueued();
+    void AdvancePendingActions();
+    void RunDueActions();
+    // Spare Action objects whose strings keep their storage for the next copy.
+    Action TakeSpareAction();
+
+    std::vector<Action> spareActions;
+    bool actionLoopReported = false;
+    std::atomic<bool> catalogueReady{false};
 
     mutable std::mutex flagsMutex;
     std::vector<std::string> flags; // guarded by flagsMutex
+
+    mutable std::mutex displayMutex;
+    DisplaySummary display; // guarded by displayMutex
 };

@@ -1,0 +1,42 @@
+#include "app/startup.h"
+
+#include "core/core.h"
+#include "items/item_factory.h"
+#include "support/log_stream.h"
+
+Core& TheCore()
+{
+    static Core core;
+    return core;
+}
+
+bool StartUp(Core& core, platform::PeriodicTimer& timer)
+{
+    LogStream << "--------------------------------------------" << std::endl;
+    LogStream << "Glancer starting" << std::endl;
+
+    // The factories are needed only while Init reads the screen files.
+    TextFactory text;
+    PluginTextFactory pluginText;
+    ImageFactory image;
+    PluginImageFactory pluginImage;
+    AnimationFactory animation;
+    GraphFactory graph;
+    for (ItemFactory* factory : {static_cast<ItemFactory*>(&text), static_cast<ItemFactory*>(&pluginText),
+                                 static_cast<ItemFactory*>(&image), static_cast<ItemFactory*>(&pluginImage),
+                                 static_cast<ItemFactory*>(&animation), static_cast<ItemFactory*>(&graph)})
+        core.AddFactory(*factory);
+
+    const bool initialised = core.Init();
+    if (initialised)
+        timer.Start(50, 25, [&core] { core.Tick(); });
+    core.factories.clear();
+    return initialised;
+}
+
+void ShutDown(Core& core, platform::PeriodicTimer& timer)
+{
+    timer.Stop();
+    core.Shutdown();
+    LogStream << "Glancer shutting down" << std::endl;
+}

@@ -1,0 +1,211 @@
+#include "core/core.h"
+
+#include <algorithm>
+
+#include "core/core_services.h"
+#include "items/item_factory.h"
+#include "plugin/plugin_loader.h"
+#include "screendef/screen.h"
+#include "screendef/screen_index.h"
+#include "support/log_stream.h"
+#include "support/settings.h"
+
+namespace {
+
+// Set on the thread running Init while it fills the catalogue, so services
+// called from plugins on that thread see the catalogue as it grows.
+thread_local bool fillingCatalogue = false;
+
+class FillingCatalogue {
+public:
+    FillingCatalogue() { fillingCatalogue = true; }
+    ~FillingCatalogue() { fillingCatalogue = false; }
+    FillingCatalogue(const FillingCatalogue&) = delete;
+    FillingCatalogue& operator=(const FillingCatalogue&) = delete;
+};
+
+constexpr std::size_t kReservedDraws = 256;
+constexpr std::size_t kReservedActions = 32;
+
+} // namespace
+
+Core::Core() = default;
+
+Core::~Core()
+{
+    UnbindCoreServices(this);
+}
+
+void Core::AddFactory(ItemFactory& factory)
+{
+    const std::string name = factory.GetTypeName();
+    if (factories.emplace(name, &factory).second)
+        LogStream << "Factory added: " << name << std::endl;
+    else
+        LogStream << "Factory not added: " << name << std::endl;
+}
+
+ItemFactory* Core::FindFactory(const std::string& typeName) const
+{
+    const auto found = factories.find(typeName);
+    return found == factories.end() ? nullptr : found->second;
+}
+
+bool Core::Init()
+{
+    BindCoreServices(this);
+    {
+        const FillingCatalogue filling;
+        loadPlugins(plugins, GetCoreServices());
+        for (PluginRecord& record : plugins)
+            enumerateFactories(record);
+        for (PluginRecord& record : plugins)
+            createComponents(record, *this);
+        for (PluginRecord& record : plugins)
+            readPluginInfo(record);
+        for (DataSource& source : dataSources)
+            fillDataSource(source);
+        catalogueReady.store(true, std::memory_order_release);
+    }
+
+    std::vector<std::string> fileNames;
+    {
+        ScreenIndexReader index;
+        index.Load("screens\\screens.xml");
+        fileNames.swap(index.fileNames);
+    }
+    for (const std::string& fileName : fileNames) {
+        auto screen = std::make_unique<Screen>(*this);
+        screen->Load("screens\\" + fileName);
+        screens.push_back(std::move(screen));
+    }
+    if (screens.empty())
+        return false;
+
+    drawQueue.reserve(kReservedDraws);
+    actionQueue.reserve(kReservedActions);
+    pendingActions.reserve(kReservedActions);
+    spareActions.reserve(kReservedActions);
+
+    currentScreen = 0;
+    for (const Action& action : screens.front()->actions)
+        ScheduleAction(action);
+
+    char setting[kSettingsStringSize] = {};
+    readSettingString("DRIVER", "", setting);
+    if (!SelectDriver(TextFromBuffer(setting, sizeof setting)))
+        return false;
+
+    frameBuffer.Init();
+    PublishDisplay();
+    screens.front()->RedrawItems();
+    return true;
+}
+
+bool Core::SelectDriver(const std::string& name)
+{
+    bool selected = false;
+    for (IDisplayDriver* driver : drivers) {
+        char buffer[GLANCER_TEXT_SIZE] = {};
+        driver->vtbl->getName(driver, buffer);
+        const std::string driverName = TextFromBuffer(buffer, sizeof buffer);
+        LogStream << "DRIVER: " << driverName << std::endl;
+        if (driverName == name) {
+            frameBuffer.Bind(driver);
+            selected = true;
+        }
+    }
+    return selected;
+}
+
+void Core::PublishDisplay()
+{
+    DisplaySummary summary;
+    summary.xPixels = frameBuffer.XPixels();
+    summary.yPixels = frameBuffer.YPixels();
+    summary.xChars = frameBuffer.XChars();
+    summary.yChars = frameBuffer.YChars();
+    summary.driverName = frameBuffer.DriverName();
+    const std::lock_guard lock(displayMutex);
+    display = std::move(summary);
+}
+
+DisplaySummary Core::Display() const
+{
+    const std::lock_guard lock(displayMutex);
+    return display;
+}
+
+bool Core::CatalogueReadable() const
+{
+    return fillingCatalogue || catalogueReady.load(std::memory_order_acquire);
+}
+
+bool Core::Shutdown()
+{
+    frameBuffer.Release();
+    for (DataSource& source : dataSources) {
+        if (source.component != nullptr) {
+            source.component->vtbl->shutdown(source.component);
+            source.component->vtbl->release(source.component);
+        }
+        LogStream << "IData released" << std::endl;
+    }
+    for (IDisplayDriver* driver : drivers) {
+        driver->vtbl->release(driver);
+        LogStream << "IDisplayDriver released" << std::endl;
+    }
+    for (PluginRecord& record : plugins)
+        unloadPlugin(record);
+    return true;
+}
+
+VariableInfo Core::findVariable(const std::string& id) const
+{
+    return ::findVariable(dataSources, id);
+}
+
+ImageInfo Core::findImage(const std::string& id) const
+{
+    return ::findImage(dataSources, id);
+}
+
+void Core::SetFlag(const std::string& flag)
+{
+    const std::lock_guard lock(flagsMutex);
+    if (std::find(flags.begin(), flags.end(), flag) == flags.end())
+        flags.push_back(flag);
+}
+
+void Core::ClearFlag(const std::string& flag)
+{
+    const std::lock_guard lock(flagsMutex);
+    const auto found = std::find(flags.begin(), flags.end(), flag);
+    if (found != flags.end())
+        flags.erase(found);
+}
+
+bool Core::HasFlag(const std::string& flag) const
+{
+    const std::lock_guard lock(flagsMutex);
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+std::vector<std::string> Core::Flags() const
+{
+    const std::lock_guard lock(flagsMutex);
+    return flags;
+}
+
+bool Core::AllRequiredFlagsSet(const Screen& screen) const
+{
+    const std::lock_guard lock(flagsMutex);
+    return std::all_of(screen.requiredFlags.begin(), screen.requiredFlags.end(), [this](const std::string& flag) {
+        return std::find(flags.begin(), flags.end(), flag) != flags.end();
+    });
+}
+
+Screen* Core::CurrentScreen() const
+{
+    return currentScreen < screens.size() ? screens[currentScreen].get() : nullptr;
+}
