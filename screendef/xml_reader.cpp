@@ -15,22 +15,27 @@ struct Range {
     std::int32_t Length() const { return Empty() ? 0 : end - start + 1; }
 };
 
-// First occurrence of `pattern` inside [from, to) of `buffer`, or -1.
-std::int32_t Find(const char* buffer, std::int32_t from, std::int32_t to, std::string_view pattern)
-{
-    if (from < 0 || to <= from)
-        return -1;
-    const std::string_view stretch(buffer + from, static_cast<std::size_t>(to - from));
-    const std::size_t found = stretch.find(pattern);
-    return found == std::string_view::npos ? -1 : from + static_cast<std::int32_t>(found);
-}
-
 std::int32_t FindChar(const char* buffer, std::int32_t from, std::int32_t to, char c)
 {
     if (from < 0 || to <= from)
         return -1;
     const void* found = std::memchr(buffer + from, c, static_cast<std::size_t>(to - from));
     return found == nullptr ? -1 : static_cast<std::int32_t>(static_cast<const char*>(found) - buffer);
+}
+
+// First occurrence of `pattern` lying wholly inside [from, to) of `buffer`, or -1.
+std::int32_t Find(const char* buffer, std::int32_t from, std::int32_t to, std::string_view pattern)
+{
+    const auto size = static_cast<std::int32_t>(pattern.size());
+    const std::int32_t lastStart = to - size;
+    for (std::int32_t at = from; at >= 0 && at <= lastStart; ++at) {
+        at = FindChar(buffer, at, lastStart + 1, pattern[0]);
+        if (at < 0)
+            return -1;
+        if (std::memcmp(buffer + at + 1, pattern.data() + 1, pattern.size() - 1) == 0)
+            return at;
+    }
+    return -1;
 }
 
 // The cursor of one nesting level: positions inside a buffer it does not own.
