@@ -1,0 +1,118 @@
+"""The program running in its working directory: drawing, the stop
+signals, what it says when it cannot start, several instances, and the
+demo screens with the plugins we ship."""
+import os
+import re
+import shutil
+import signal
+import time
+
+import harness
+from harness import registry_text, stop, wait_for
+
+FAREWELL = ["clear", "prepareShutdown", "writeText 0 0 Good Bye!", "shutdown", "release"]
+
+
+def drew_hello(work):
+    return lambda: "writeText 0 0 hello" in work.lines("driver_calls.txt")
+
+
+class Running(harness.Case):
+    def test_each_stop_signal_shuts_down_fully(self):
+        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(signal=sig.name):
+                work = self.workdir()
+                work.use_driver()
+                process = work.start()
+                wait_for(lambda: "writeText 0 1 Hello" in work.lines("driver_calls.txt"), "plugin text")
+                self.assertIn("writeText 0 0 hello", work.lines("driver_calls.txt"))
+                status, out, err = stop(process, sig)
+                self.assertEqual((status, out, err), (0, "", ""))
+
+                calls = work.lines("driver_calls.txt")
+                self.assertEqual(calls[0], "init")
+                self.assertEqual(calls[-len(FAREWELL):], FAREWELL)
+                log = work.log()
+                self.assertEqual(log[:2], ["-" * 44, "Glancer starting"])
+                self.assertEqual(log[-3:], ["IData released", "IDisplayDriver released", "Glancer shutting down"])
+
+    def test_without_a_driver_it_says_why_and_waits(self):
+        for setting, shown in ((None, "DRIVER is not set"), ("Nope", 'DRIVER is "Nope"')):
+            with self.subTest(setting=setting):
+                work = self.workdir()
+                if setting:
+                    work.write("registry.reg", registry_text({"DRIVER": setting}))
+                process = work.start()
+                wait_for(lambda: "Factory added: graph" in work.log(), "start-up")
+                time.sleep(0.5)
+                self.assertIsNone(process.poll(), "it must stay up")
+                status, out, err = stop(process)
+                self.assertEqual((status, out), (0, ""))
+                self.assertEqual(err, f"glancer: no display driver selected ({shown}); drivers found: "
+                                      'RecordDriver. Run "glancer use-driver NAME".\n')
+                self.assertEqual(work.lines("driver_calls.txt"), ["release"])
+                log = work.log()
+                self.assertLess(log.index("Error releasing display driver"), log.index("Glancer shutting down"))
+
+    def test_without_screens_it_says_so(self):
+        work = self.workdir(screens=None)
+        work.use_driver()
+        process = work.start()
+        wait_for(lambda: "DRIVER: RecordDriver" in work.log() or "Factory added: graph" in work.log(), "start-up")
+        time.sleep(0.3)
+        status, out, err = stop(process)
+        self.assertEqual((status, err), (0, "glancer: no screens found in screens/screens.xml\n"))
+
+    def test_subcommands_leave_a_running_log_alone(self):
+        work = self.workdir()
+        work.use_driver()
+        process = work.start()
+        wait_for(drew_hello(work), "the first screen")
+        inode, before = os.stat(work.file("log.txt")).st_ino, work.read("log.txt")
+        for args in (["drivers"], ["sources"], ["use-driver", "RecordDriver"], ["--bogus"]):
+            work.run(*args)
+        self.assertEqual(os.stat(work.file("log.txt")).st_ino, inode)
+        self.assertTrue(work.read("log.txt").startswith(before))
+        self.assertEqual(stop(process)[0], 0)
+        self.assertEqual(work.log()[-1], "Glancer shutting down")
+
+    def test_two_instances_in_one_directory_both_run(self):
+        work = self.workdir()
+        work.use_driver()
+        first = work.start()
+        wait_for(drew_hello(work), "the first instance")
+        second = work.start()
+        wait_for(lambda: work.lines("driver_calls.txt").count("init") == 2, "the second instance")
+        wait_for(lambda: work.lines("driver_calls.txt").count("writeText 0 0 hello") == 2, "its first screen")
+        self.assertIsNone(first.poll())
+        self.assertEqual(stop(second)[0], 0)
+        self.assertEqual(stop(first)[0], 0)
+        self.assertEqual(work.lines("driver_calls.txt").count("writeText 0 0 Good Bye!"), 2)
+
+
+class Demo(harness.Case):
+    def test_demo_screens_with_the_shipped_plugins(self):
+        work = self.workdir(plugins=("terminal", "sysinfo"), screens=None)
+        shutil.copytree(os.path.join(harness.EXAMPLES, "screens"), work.file("screens"))
+        panel = work.file("panel.txt")
+        # Geometry and output through the driver's own configuration.
+        result = work.run("configure-driver", "terminal", stdin=f"24\n\n\n\n{panel}\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        work.use_driver("Terminal")
+
+        process = work.start()
+        wait_for(lambda: re.search(r"\d\d:\d\d:\d\d", work.read("panel.txt")), "the clock on the panel")
+        status, out, err = stop(process)
+        self.assertEqual((status, out, err), (0, "", ""))  # stdout is no terminal: nothing drawn there
+
+        log = work.log()
+        self.assertIn("Driver X chars   : 24", log)
+        self.assertIn("Driver X pixels  : 122", log)
+        problems = [line for line in log if line.startswith(("DISCARD ITEM ", "Unknown parameter:"))
+                    or "error" in line.lower() or " not found: " in line]
+        self.assertEqual(problems, [])
+        self.assertIn("Good Bye!", work.read("panel.txt"))
+
+
+if __name__ == "__main__":
+    harness.main()
