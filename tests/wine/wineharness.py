@@ -1,0 +1,228 @@
+"""Runs glancer.exe under Wine on a private Xvfb display and observes it:
+its log, the files its plugins write, its windows (through wincontrol.exe)
+and the registry of a shared Wine prefix."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix
+WAIT = 30.0  # seconds for anything the program should do by itself
+
+SCREENS_XML = "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n"
+MAIN_XML = """<screen>
+<name>Main</name>
+<item type="text" x="0" y="0">
+<fieldsize>5</fieldsize>
+<textdata>Hello</textdata>
+<refresh>100</refresh>
+</item>
+<item type="plugintext" x="0" y="1">
+<varid>ctext</varid>
+<fieldsize>12</fieldsize>
+<refresh>100</refresh>
+</item>
+</screen>
+"""
+
+
+def wine_env(display=None):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=CONFIG["prefix"], WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    if display is not None:
+        env["DISPLAY"] = display
+    return env
+
+
+def wait_until(predicate, what, timeout=WAIT):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.1)
+
+
+class Desktop:
+    """A private X display with the Wine server of the shared prefix."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.env = wine_env(":" + number)
+
+    def run(self, *args, check=True):
+        result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, text=True,
+                                errors="replace", timeout=120)
+        if check and result.returncode != 0:
+            raise AssertionError("%s failed (%d): %s%s" % (args, result.returncode, result.stdout, result.stderr))
+        return result
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
+        self.xvfb.terminate()
+        self.xvfb.wait(timeout=30)
+
+    # ---- wincontrol ----
+    def control(self, *args, check=True):
+        result = self.run(CONFIG["wincontrol"], *[str(a) for a in args], check=check)
+        values = {}
+        for line in result.stdout.splitlines():
+            key, _, value = line.partition("=")
+            values.setdefault(key, value.rstrip("\r"))
+        values["_rc"] = result.returncode
+        values["_lines"] = [l.rstrip("\r") for l in result.stdout.splitlines()]
+        return values
+
+    def windows(self):
+        """Glancer windows as {hwnd: has_tray_icon}."""
+        out = {}
+        for line in self.control("list")["_lines"]:
+            fields = dict(f.split("=", 1) for f in line.split())
+            out[fields["hwnd"]] = fields["icon"] == "1"
+        return out
+
+    def wait_window(self, title, class_name="#32770", timeout_ms=int(WAIT * 1000)):
+        return self.control("wait-window", class_name, title, timeout_ms)["hwnd"]
+
+    def count(self, title, class_name="#32770"):
+        return int(self.control("count", class_name, title)["count"])
+
+    def controls(self, dialog):
+        """Dialog controls as {id: line}."""
+        out = {}
+        for line in self.control("controls", dialog)["_lines"]:
+            id_part = line.split()[1]
+            out[int(id_part.split("=")[1])] = line
+        return out
+
+    def message_box(self, title):
+        """Waits for a message box, gives its text and closes it with OK."""
+        box = self.wait_window(title)
+        text = self.control("text", box)["text"]
+        self.control("click", box, 1)
+        self.control("wait-gone", box, int(WAIT * 1000))
+        return text
+
+
+def reg_set(desktop, value, kind, data, key=r"HKCU\Software\Glancer"):
+    desktop.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+
+
+def reg_get(desktop, value, key=r"HKCU\Software\Glancer"):
+    result = desktop.run("reg", "query", key, "/v", value, check=False)
+    for line in result.stdout.splitlines():
+        parts = line.strip("\r\n").split("    ")
+        parts = [p for p in parts if p != ""]
+        if parts and parts[0] == value:
+            return parts[2] if len(parts) > 2 else ""
+    return None
+
+
+class Glancer:
+    """One run of glancer.exe in a working directory of its own."""
+
+    def __init__(self, desktop, workdir):
+        self.desktop = desktop
+        self.workdir = workdir
+        before = set(desktop.windows())
+        self.process = subprocess.Popen(["wine", CONFIG["glancer"]], cwd=workdir, env=desktop.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.hwnd = wait_until(lambda: next(iter(set(desktop.windows()) - before), None), "the tray window")
+
+    def command(self, command_id):
+        self.desktop.control("command", self.hwnd, command_id)
+
+    def post(self, message, wparam=0, lparam=0):
+        self.desktop.control("post", self.hwnd, message, wparam, lparam)
+
+    def read(self, name):
+        try:
+            with open(os.path.join(self.workdir, name), encoding="latin-1") as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def log(self):
+        """The log's lines without their time stamps."""
+        return [line.split("  ", 1)[1] if "  " in line else line for line in self.read("log.txt").splitlines()]
+
+    def wait_log(self, line):
+        wait_until(lambda: line in self.log(), "log line %r" % line)
+
+    def wait_file(self, name, text):
+        wait_until(lambda: text in self.read(name), "%r in %s" % (text, name))
+
+    def wait_exit(self):
+        return self.process.wait(timeout=WAIT)
+
+    def exit(self):
+        self.command(32769)
+        return self.wait_exit()
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+class WineTestCase(unittest.TestCase):
+    """One desktop per test class; each test gets fresh working directories
+    and starts with no Glancer settings."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = Desktop()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+
+    def setUp(self):
+        self.runs = []
+        self.desktop.run("reg", "delete", r"HKCU\Software\Glancer", "/f", check=False)
+
+    def tearDown(self):
+        for run in self.runs:
+            run.kill()
+
+    def workdir(self, plugins=(), screens=True):
+        path = tempfile.mkdtemp(prefix="glancer-wine-")
+        self.addCleanup(shutil.rmtree, path, True)
+        for name in plugins:
+            source = CONFIG["probe"] if name == "wineprobe" else os.path.join(CONFIG["plugins"], name + ".dll")
+            shutil.copy(source, os.path.join(path, name + ".dll"))
+        if screens:
+            os.mkdir(os.path.join(path, "screens"))
+            with open(os.path.join(path, "screens", "screens.xml"), "w") as f:
+                f.write(SCREENS_XML)
+            with open(os.path.join(path, "screens", "main.xml"), "w") as f:
+                f.write(MAIN_XML)
+        return path
+
+    def start(self, plugins=(), driver=None, workdir=None):
+        if driver is not None:
+            reg_set(self.desktop, "DRIVER", "REG_SZ", driver)
+        run = Glancer(self.desktop, workdir or self.workdir(plugins))
+        self.runs.append(run)
+        return run
+
+    def assert_clean_shutdown(self, run, released_driver=True):
+        log = run.log()
+        self.assertEqual(log[:2], ["-" * 44, "Glancer starting"])
+        self.assertEqual(log[2:8], ["Factory added: " + t for t in
+                                    ("text", "plugintext", "image", "pluginimage", "animation", "graph")])
+        self.assertEqual(log[-1], "Glancer shutting down")
+        self.assertEqual("Error releasing display driver" not in log, released_driver)
