@@ -8,10 +8,9 @@ namespace {
 
 bool Consistent(const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height, std::uint32_t size)
 {
-    if (size == 0)
-        return true;
-    return pixels != nullptr && size <= Bitmap::kMaxPixels &&
-           static_cast<std::uint64_t>(width) * height == static_cast<std::uint64_t>(size);
+    if (static_cast<std::uint64_t>(width) * height != size)
+        return false;
+    return size == 0 || (pixels != nullptr && size <= Bitmap::kMaxPixels);
 }
 
 } // namespace
