@@ -8,6 +8,12 @@
 #include <memory>
 #include <string>
 
+// <windows.h> defines FreeModule as a macro; Windows sources include it
+// before this header.
+#ifdef FreeModule
+#undef FreeModule
+#endif
+
 namespace platform {
 
 // ---- Modules ---------------------------------------------------------------
