@@ -1,7 +1,6 @@
 #include "screendef/screen_index.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include "platform/platform.h"
 
@@ -40,17 +39,25 @@ void ScreenIndexReader::Load(const std::string& path)
 
 std::string ReadTextFile(const std::string& path)
 {
-    std::ifstream in(platform::NativePath(path), std::ios::binary);
-    if (!in)
+    // C stdio: a stream over a folder or a failing disk must give an error
+    // result, never an exception.
+    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
+    if (file == nullptr)
         return {};
-    std::string raw{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-
     std::string text;
-    text.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
-            continue;
-        text.push_back(raw[i]);
+    char chunk[16384];
+    bool pendingCr = false;
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        for (std::size_t i = 0; i < got; ++i) {
+            if (pendingCr && chunk[i] != '\n')
+                text.push_back('\r');
+            pendingCr = chunk[i] == '\r';
+            if (!pendingCr)
+                text.push_back(chunk[i]);
+        }
     }
+    if (pendingCr)
+        text.push_back('\r');
+    std::fclose(file);
     return text;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,65 +9,47 @@
 
 namespace screendef_test {
 
-// What the recording items did, shared by all items of one factory.
-struct ItemJournal {
-    std::vector<std::string> events; // "prepare <label>", "destroy <label>"
-    int created = 0;
-};
+using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-// An item that records its type parameters and life cycle. Type parameters
-// with a meaning: "label" names it, "key" is its sort key, "w" and "h" its
-// size (bounds are set in Prepare), "graphic" makes it graphic, "invalid"
-// makes it not valid.
-class RecordingItem : public ScreenItem {
-public:
-    explicit RecordingItem(ItemJournal& journal) : journal(journal) { ++journal.created; }
-    ~RecordingItem() override { journal.events.push_back("destroy " + label); }
-
-    std::int32_t GetSortKey() const override { return sortKey; }
+// Records its type parameters; "label", "key" (sort key), "w", "h" (size
+// set as bounds by Prepare), "graphic" and "invalid" act on the item.
+// Prepare and destruction are journaled as "prepare <label>", "destroy <label>".
+struct RecordingItem : ScreenItem {
+    explicit RecordingItem(std::vector<std::string>& journal) : journal(journal) {}
+    ~RecordingItem() override { journal.push_back("destroy " + label); }
+    std::int32_t GetSortKey() const override { return key; }
     void Prepare() override
     {
-        journal.events.push_back("prepare " + label);
-        bounds = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), static_cast<std::uint32_t>(x + w),
-                  static_cast<std::uint32_t>(y + h)};
+        journal.push_back("prepare " + label);
+        bounds = {std::uint32_t(x), std::uint32_t(y), std::uint32_t(x + w), std::uint32_t(y + h)};
     }
     void Update() override { ++updates; }
     void SetTypeParameter(const std::string& name, const std::string& value) override
     {
         parameters.emplace_back(name, value);
-        if (name == "label")
-            label = value;
-        else if (name == "key")
-            sortKey = std::stoi(value);
-        else if (name == "w")
-            w = std::stoi(value);
-        else if (name == "h")
-            h = std::stoi(value);
-        else if (name == "graphic")
-            graphic = true;
-        else if (name == "invalid")
-            valid = false;
+        label = name == "label" ? value : label;
+        key = name == "key" ? std::stoi(value) : key;
+        w = name == "w" ? std::stoi(value) : w;
+        h = name == "h" ? std::stoi(value) : h;
+        graphic = graphic || name == "graphic";
+        valid = valid && name != "invalid";
     }
 
-    ItemJournal& journal;
-    std::vector<std::pair<std::string, std::string>> parameters;
+    std::vector<std::string>& journal;
+    Pairs parameters;
     std::string label;
-    std::int32_t sortKey = 0;
-    std::int32_t w = 0;
-    std::int32_t h = 0;
-    int updates = 0;
+    int key = 0, w = 0, h = 0, updates = 0;
 };
 
-class RecordingFactory : public ItemFactory {
-public:
-    explicit RecordingFactory(ItemJournal& journal, std::string typeName = "rec")
-        : ItemFactory(std::move(typeName)), journal(journal)
+struct RecordingFactory : ItemFactory {
+    explicit RecordingFactory(std::vector<std::string>& journal) : ItemFactory("rec"), journal(journal) {}
+    ScreenItem* Create() override
     {
+        ++created;
+        return new RecordingItem(journal);
     }
-    ScreenItem* Create() override { return new RecordingItem(journal); }
-
-private:
-    ItemJournal& journal;
+    std::vector<std::string>& journal;
+    int created = 0;
 };
 
 inline RecordingItem& Recorded(ScreenItem* item)

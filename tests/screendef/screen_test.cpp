@@ -14,21 +14,23 @@
 
 namespace {
 
-using screendef_test::ItemJournal;
-using screendef_test::Recorded;
-using screendef_test::RecordingFactory;
-using Labels = std::vector<std::string>;
+using namespace screendef_test;
+using Lines = std::vector<std::string>;
 
-// A graphic recording item of the given rectangle.
-std::string Graphic(const std::string& label, int x, int y, int w, int h)
+std::string Item(const std::string& label, const std::string& leaves = "", const std::string& attributes = "")
 {
-    return "<item type=rec x=" + std::to_string(x) + " y=" + std::to_string(y) + "><label>" + label +
-           "</label><graphic>1</graphic><w>" + std::to_string(w) + "</w><h>" + std::to_string(h) + "</h></item>";
+    return "<item type=rec" + attributes + "><label>" + label + "</label>" + leaves + "</item>";
 }
 
-Labels LabelsOf(const std::vector<ScreenItem*>& items)
+std::string Graphic(const std::string& label, int x, int y, int w, int h)
 {
-    Labels labels;
+    return Item(label, "<graphic/><w>" + std::to_string(w) + "</w><h>" + std::to_string(h) + "</h>",
+                " x=" + std::to_string(x) + " y=" + std::to_string(y));
+}
+
+Lines LabelsOf(const std::vector<ScreenItem*>& items)
+{
+    Lines labels;
     for (ScreenItem* item : items)
         labels.push_back(Recorded(item).label);
     return labels;
@@ -37,137 +39,96 @@ Labels LabelsOf(const std::vector<ScreenItem*>& items)
 class ScreenTest : public ::testing::Test {
 protected:
     ScreenTest() { core.AddFactory(factory); }
+    Screen& Load(const std::string& content)
+    {
+        dir.Write("screens\\s.xml", content);
+        screen.Load("screens\\s.xml");
+        return screen;
+    }
 
     testenv::WorkDir dir;
-    ItemJournal journal;
+    Lines journal;
     RecordingFactory factory{journal};
     Core core;
+    Screen screen{core};
 };
 
 TEST_F(ScreenTest, LoadsTheScreensOfTheIndexInOrder)
 {
-    dir.Write("screens\\screens.xml", "<screens>\r\n<screenfile>a.xml</screenfile>\r\n"
-                                      "<screenfile>sub\\b.xml</screenfile>\r\n<screenfile>sub/c.xml</screenfile>\r\n"
-                                      "<screenfile>missing.xml</screenfile>\r\n<screenfile>screens.xml</screenfile>\r\n"
-                                      "</screens>\r\n");
-    dir.Write("screens\\a.xml", "<screen>\r\n  <name>A</name>\r\n  <item type=rec>\r\n"
-                                "    <label>line1\r\nline2</label>\r\n  </item>\r\n</screen>\r\n");
-    dir.Write("screens\\sub\\b.xml", "<screen><name>B</name><action><id>Core.NextScreen</id></action></screen>");
-    dir.Write("screens\\sub\\c.xml", "<screen><name>C</name><requireflag>F</requireflag></screen>");
-
+    dir.Write("screens\\screens.xml",
+              "<screens>\r\n<screenfile>a.xml</screenfile>\r\n<screenfile>sub\\b.xml</screenfile>"
+              "<screenfile>sub/c.xml</screenfile><screenfile>none.xml</screenfile>"
+              "<screenfile>screens.xml</screenfile></screens>");
+    dir.Write("screens\\a.xml", "<screen>\r\n  <name>A</name>\r\n  " + Item("1\r\n2") + "\r\n</screen>\r\n");
+    dir.Write("screens\\sub\\b.xml", "<screen><name>B</name></screen>");
+    dir.Write("screens\\sub\\c.xml", "<screen><name>C</name></screen>");
     ScreenIndexReader index;
     index.Load("screens\\screens.xml");
     std::vector<std::unique_ptr<Screen>> screens;
+    Lines names;
     for (const std::string& file : index.fileNames) {
         screens.push_back(std::make_unique<Screen>(core));
         screens.back()->Load("screens\\" + file);
+        names.push_back(screens.back()->name);
     }
-
-    ASSERT_EQ(screens.size(), 5u);
-    EXPECT_EQ(screens[0]->name, "A");
-    ASSERT_EQ(screens[0]->items.size(), 1u);
-    EXPECT_EQ(Recorded(screens[0]->items[0]).label, "line1\nline2");
-    EXPECT_EQ(screens[1]->name, "B");
-    EXPECT_EQ(screens[1]->actions.size(), 1u);
-    EXPECT_EQ(screens[2]->name, "C");
-    EXPECT_EQ(screens[2]->requiredFlags, Labels{"F"});
-
-    for (std::size_t i : {3u, 4u}) { // unreadable file; the index itself
-        Screen& empty = *screens[i];
-        EXPECT_TRUE(empty.name.empty() && empty.items.empty() && empty.actions.empty() && empty.requiredFlags.empty());
-        empty.Tick(50);
-        empty.RedrawItems();
-    }
-    EXPECT_TRUE(core.drawQueue.empty());
+    EXPECT_EQ(names, (Lines{"A", "B", "C", "", ""}));
+    EXPECT_EQ(LabelsOf(screens[0]->items), Lines{"1\n2"});
+    screens[3]->Tick(50); // an empty screen does nothing
+    screens[3]->RedrawItems();
+    EXPECT_TRUE(screens[3]->items.empty() && screens[4]->items.empty() && core.drawQueue.empty());
 }
 
 TEST_F(ScreenTest, LinksIntersectingGraphicItemsBothWays)
 {
-    dir.Write("screens\\o.xml", "<screen>" + Graphic("A", 0, 0, 10, 10) + Graphic("B", 10, 0, 10, 10) +
-                                    Graphic("C", 30, 30, 5, 5) +
-                                    "<item type=rec x=0 y=0><label>T</label><w>100</w><h>100</h></item>" +
-                                    Graphic("D", 5, 5, 1, 1) + "</screen>");
-    Screen screen(core);
-    screen.Load("screens\\o.xml");
-    ASSERT_EQ(LabelsOf(screen.items), (Labels{"A", "B", "C", "T", "D"}));
-    EXPECT_EQ(LabelsOf(screen.items[0]->overlaps), (Labels{"B", "D"}));
-    EXPECT_EQ(LabelsOf(screen.items[1]->overlaps), Labels{"A"});
-    EXPECT_TRUE(screen.items[2]->overlaps.empty());
-    EXPECT_TRUE(screen.items[3]->overlaps.empty());
-    EXPECT_EQ(LabelsOf(screen.items[4]->overlaps), Labels{"A"});
+    Load("<screen>" + Graphic("A", 0, 0, 10, 10) + Graphic("B", 10, 0, 10, 10) + Graphic("C", 30, 30, 5, 5) +
+         Item("T", "<w>99</w><h>99</h>") + Graphic("D", 5, 5, 1, 1) + "</screen>");
+    ASSERT_EQ(LabelsOf(screen.items), (Lines{"A", "B", "C", "T", "D"}));
+    EXPECT_EQ(LabelsOf(screen.items[0]->overlaps), (Lines{"B", "D"}));
+    EXPECT_EQ(LabelsOf(screen.items[1]->overlaps), Lines{"A"});
+    EXPECT_TRUE(screen.items[2]->overlaps.empty() && screen.items[3]->overlaps.empty());
+    EXPECT_EQ(LabelsOf(screen.items[4]->overlaps), Lines{"A"});
 }
 
 TEST_F(ScreenTest, OrdersStablyPreparesAndDestroysInListOrder)
 {
     std::string document = "<screen>";
-    Labels expected[3];
+    Lines byKey[3];
     for (int i = 0; i < 40; ++i) {
         const int key = i == 39 ? -1 : (i % 3 == 0 ? 1 : 0);
-        document +=
-            "<item type=rec><label>i" + std::to_string(i) + "</label><key>" + std::to_string(key) + "</key></item>";
-        expected[key + 1].push_back("i" + std::to_string(i));
+        document += Item("i" + std::to_string(i), "<key>" + std::to_string(key) + "</key>");
+        byKey[key + 1].push_back("i" + std::to_string(i));
     }
-    document += "</screen>";
-    dir.Write("screens\\many.xml", document);
-
-    Labels order = expected[0];
-    order.insert(order.end(), expected[1].begin(), expected[1].end());
-    order.insert(order.end(), expected[2].begin(), expected[2].end());
-    Labels prepared;
-    Labels destroyed;
+    Lines order = byKey[0], prepared, destroyed;
+    order.insert(order.end(), byKey[1].begin(), byKey[1].end());
+    order.insert(order.end(), byKey[2].begin(), byKey[2].end());
     for (const std::string& label : order) {
         prepared.push_back("prepare " + label);
         destroyed.push_back("destroy " + label);
     }
-
     {
-        Screen screen(core);
-        screen.Load("screens\\many.xml");
-        EXPECT_EQ(LabelsOf(screen.items), order);
-        EXPECT_EQ(journal.events, prepared);
-        journal.events.clear();
+        Screen own(core);
+        dir.Write("screens\\many.xml", document + "</screen>");
+        own.Load("screens\\many.xml");
+        EXPECT_EQ(LabelsOf(own.items), order);
+        EXPECT_EQ(journal, prepared);
+        journal.clear();
     }
-    EXPECT_EQ(journal.events, destroyed);
+    EXPECT_EQ(journal, destroyed);
 }
 
 TEST_F(ScreenTest, TickUpdatesItemsWhoseRefreshPeriodRanOut)
 {
-    dir.Write("screens\\t.xml", "<screen>"
-                                "<item type=rec refresh=0><label>zero</label></item>"
-                                "<item type=rec><label>default</label></item>"
-                                "<item type=rec refresh=120><label>r120</label></item>"
-                                "<item type=rec refresh=-5><label>negative</label></item>"
-                                "<item type=rec refresh=2147483647><label>huge</label></item>"
-                                "</screen>");
-    Screen screen(core);
-    screen.Load("screens\\t.xml");
+    Load("<screen>" + Item("0", "", " refresh=0") + Item("default") + Item("120", "", " refresh=120") +
+         Item("-5", "", " refresh=-5") + Item("max", "", " refresh=2147483647") + "</screen>");
     ASSERT_EQ(screen.items.size(), 5u);
     screen.items[4]->elapsed = std::numeric_limits<std::int32_t>::max() - 10;
-
     for (int tick = 0; tick < 60; ++tick)
         screen.Tick(50);
-    EXPECT_EQ(Recorded(screen.items[0]).updates, 60);
-    EXPECT_EQ(Recorded(screen.items[1]).updates, 3);
-    EXPECT_EQ(Recorded(screen.items[2]).updates, 20);
-    EXPECT_EQ(Recorded(screen.items[3]).updates, 60);
-    EXPECT_EQ(Recorded(screen.items[4]).updates, 1); // saturated, not wrapped
+    std::vector<int> updates;
+    for (ScreenItem* item : screen.items)
+        updates.push_back(Recorded(item).updates);
+    EXPECT_EQ(updates, (std::vector<int>{60, 3, 20, 60, 1})); // the last saturated instead of wrapping
     EXPECT_EQ(screen.items[4]->elapsed, 59 * 50);
-    EXPECT_EQ(screen.items[1]->elapsed, 0);
-    EXPECT_EQ(screen.items[2]->elapsed, 0);
-}
-
-TEST_F(ScreenTest, RedrawItemsQueuesEachItemInListOrder)
-{
-    dir.Write("screens\\r.xml", "<screen>" + Graphic("A", 0, 0, 4, 4) + Graphic("B", 2, 2, 4, 4) + "</screen>");
-    Screen screen(core);
-    screen.Load("screens\\r.xml");
-    screen.RedrawItems();
-    std::vector<ScreenItem*> sent;
-    for (const DrawRequest& request : core.drawQueue)
-        if (request.send != 0)
-            sent.push_back(request.item);
-    EXPECT_EQ(sent, screen.items);
-    EXPECT_EQ(core.drawQueue.size(), 6u);
 }
 
 } // namespace
