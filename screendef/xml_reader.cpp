@@ -180,7 +180,8 @@ void XmlReader::ReadLevel(const char* buffer, std::int32_t length, int depth)
                     handler->StartElement(name, attributes);
                 if (depth + 1 < kMaxDepth)
                     ReadLevel(content.data(), static_cast<std::int32_t>(content.size()), depth + 1);
-                handler->EndElement(name, attributes);
+                if (handler != nullptr) // the handler may have detached itself
+                    handler->EndElement(name, attributes);
             } else if (!name.empty()) {
                 handler->LeafElement(name, std::string(content), attributes);
             }
