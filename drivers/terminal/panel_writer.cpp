@@ -91,7 +91,7 @@ void PanelWriter::Stop()
     }
     Emit();
     if (mode == Mode::Terminal) {
-        std::fputs("\x1b[?25h", stream); // the cursor was hidden while drawing
+        std::fputs("\x1b[?7h\x1b[?25h", stream); // line wrap and cursor back on
         std::fflush(stream);
     }
     if (ownStream)
@@ -159,7 +159,7 @@ void PanelWriter::Emit()
     const std::size_t lines = snapshot.Render(frame);
     if (mode == Mode::Terminal) {
         if (linesShown == 0)
-            std::fputs("\x1b[?25l", stream);
+            std::fputs("\x1b[?7l\x1b[?25l", stream); // a narrow terminal cuts lines instead of wrapping
         else
             std::fputs(("\x1b[" + std::to_string(linesShown) + "A\r").c_str(), stream); // back to the top
         std::fwrite(frame.data(), 1, frame.size(), stream);
