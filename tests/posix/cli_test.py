@@ -84,6 +84,12 @@ class Drivers(harness.Case):
         self.assertEqual(result.returncode, 1)
         self.assertIn("RecordDriver", result.stderr)
 
+    def test_plugins_may_be_symbolic_links(self):
+        # The usual set-up links the installed plugins into the working directory.
+        work = self.workdir(plugins=())
+        os.symlink(os.path.join(harness.PLUGINS, "recorddriver.so"), work.file("recorddriver.so"))
+        self.assertEqual(work.run("drivers").stdout, "  RecordDriver\n")
+
     def test_no_plugins(self):
         work = self.workdir(plugins=())
         result = work.run("drivers")
