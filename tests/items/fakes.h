@@ -1,0 +1,106 @@
+#pragma once
+
+// In-process doubles for item and frame-buffer tests: a display driver and a
+// data component whose vtables record calls, and a bitmap file builder.
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "plugin/api/glancer_plugin.h"
+#include "plugin/catalogue.h"
+
+namespace fakes {
+
+struct Region {
+    std::uint32_t x, y, width, height;
+    bool operator==(const Region&) const = default;
+};
+
+struct FakeDriver : IDisplayDriver {
+    FakeDriver() { vtbl = &kVtbl; }
+    std::vector<std::string> calls; // names; texts as "text:<t>@x,y"
+    std::vector<Region> regions;
+    DisplayInfo info{122, 32, 20, 4};
+    bool nullInfo = false; // getDisplayInfo gives null
+
+    static FakeDriver& Of(IDisplayDriver* self) { return *static_cast<FakeDriver*>(self); }
+    static void Log(IDisplayDriver* self, const char* call) { Of(self).calls.push_back(call); }
+    static constexpr IDisplayDriverVtbl kVtbl = {
+        [](IDisplayDriver* s) { Log(s, "release"); },
+        [](IDisplayDriver* s) { Log(s, "init"); },
+        [](IDisplayDriver* s) { Log(s, "shutdown"); },
+        [](IDisplayDriver*) -> std::uint32_t { return 1; },
+        [](IDisplayDriver* s, DisplayInfo* out) { return Of(s).nullInfo ? nullptr : (*out = Of(s).info, out); },
+        [](IDisplayDriver* s) { Log(s, "clear"); },
+        [](IDisplayDriver* s) { Log(s, "prepareShutdown"); },
+        [](IDisplayDriver* s, const char* t, std::uint32_t x, std::uint32_t y) {
+            Of(s).calls.push_back("text:" + std::string(t) + "@" + std::to_string(x) + "," + std::to_string(y));
+        },
+        [](IDisplayDriver* s, const FrameBufferHeader*, std::uint32_t x, std::uint32_t y, std::uint32_t w,
+           std::uint32_t h) {
+            Of(s).regions.push_back({x, y, w, h});
+        },
+        [](IDisplayDriver*, char* buffer) { std::memset(buffer, 'N', GLANCER_TEXT_SIZE); }, // no terminator
+    };
+};
+
+// One variable (index 0) and images by index; `fill` makes getValue write
+// `size` bytes of 'Z' with no terminator.
+struct FakeData : IData {
+    FakeData() { vtbl = &kVtbl; }
+    std::uint32_t type = GLANCER_VAR_INT;
+    std::int32_t integer = 0;
+    double real = 0.0;
+    std::string text;
+    bool fill = false;
+    int valueCalls = 0;
+    std::vector<PluginImage*> images;
+
+    static FakeData& Of(IData* self) { return *static_cast<FakeData*>(self); }
+    static void GetValue(IData* self, std::uint32_t, void* value, std::uint32_t size)
+    {
+        FakeData& d = Of(self);
+        ++d.valueCalls;
+        if (d.fill)
+            std::memset(value, 'Z', size);
+        else if (d.type == GLANCER_VAR_TEXT)
+            std::strncpy(static_cast<char*>(value), d.text.c_str(), size);
+        else
+            std::memcpy(value, d.type == GLANCER_VAR_INT ? static_cast<const void*>(&d.integer) : &d.real, size);
+    }
+    static constexpr IDataVtbl kVtbl = {
+        nullptr, nullptr, nullptr, nullptr, GetValue, [](IData* s, std::uint32_t i) { return Of(s).images.at(i); },
+        nullptr, nullptr, nullptr, nullptr, nullptr,  nullptr,
+        nullptr, nullptr,
+    };
+
+    // A catalogue record declaring variable "var" and images "img0", "img1", ...
+    DataSource Source()
+    {
+        DataSource s;
+        s.component = this;
+        s.variables["var"] = VariableInfo{this, 0, type, true, "var", "var"};
+        for (std::uint32_t i = 0; i < images.size(); ++i)
+            s.images["img" + std::to_string(i)] = ImageInfo{this, i, true, "", ""};
+        return s;
+    }
+};
+
+// A 1-bit bitmap file: 62 header bytes (pixel data at `offset`), then `data`
+// as stored: rows bottom first, padded to 4 bytes, a 0 bit lit.
+inline std::vector<unsigned char> BitmapFile(std::int32_t w, std::int32_t h, std::vector<unsigned char> data,
+                                             std::uint32_t offset = 62)
+{
+    std::vector<unsigned char> b(62, 0);
+    const std::uint32_t fields[][2] = {
+        {10, offset}, {18, static_cast<std::uint32_t>(w)}, {22, static_cast<std::uint32_t>(h)}};
+    for (const auto& [at, v] : fields)
+        for (std::uint32_t i = 0; i < 4; ++i)
+            b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+} // namespace fakes
