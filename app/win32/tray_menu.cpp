@@ -7,11 +7,8 @@
 #include "app/startup.h"
 #include "app/win32/dialogs.h"
 #include "app/win32/resource.h"
+#include "app/win32/version.h"
 #include "core/core.h"
-
-#ifndef GLANCER_VERSION
-#define GLANCER_VERSION "unknown"
-#endif
 
 namespace {
 

@@ -40,8 +40,10 @@ class ShellTest(WineTestCase):
         run.post(WM_CLOSE)  # closing the window ends the program like Exit
         self.assertEqual(run.wait_exit(), 0)
         log = run.log()
+        self.assertIn("TrayProbe: tray icon deleted", log)
         self.assertIn("TrayProbe: tray icon absent at shutdown", log)
-        self.assertNotIn("TrayProbe: tray icon present at shutdown", log)
+        self.assertLess(log.index("TrayProbe: tray icon deleted"), log.index("TrayProbe: tray icon absent at shutdown"))
+        self.assertLess(log.index("TrayProbe: tray icon deleted"), log.index("IData released"))
         self.assert_clean_shutdown(run)
 
     def test_only_right_click_or_context_menu_opens_the_menu_in_its_order(self):

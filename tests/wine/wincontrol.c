@@ -2,8 +2,8 @@
  * tests under Wine. One command per run; results go to stdout as
  * "key=value" lines; exit code 0 on success, 1 on failure or timeout, 2 on
  * bad usage. Window handles are printed and taken as hexadecimal. */
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -85,17 +85,27 @@ static int WaitGone(HWND window, int timeoutMs)
     return 0;
 }
 
+/* An entry's text, read as UTF-16 (the ANSI messages lose all but the first
+ * character across processes under Wine) and given back as ANSI. */
+static void ItemText(HWND control, int isCombo, LRESULT index, char* out, int size)
+{
+    WCHAR text[1024] = L"";
+    out[0] = '\0';
+    if (SendMessageW(control, isCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, (WPARAM)index, 0) >= 1024)
+        return;
+    SendMessageW(control, isCombo ? CB_GETLBTEXT : LB_GETTEXT, (WPARAM)index, (LPARAM)text);
+    WideCharToMultiByte(CP_ACP, 0, text, -1, out, size, NULL, NULL);
+    out[size - 1] = '\0';
+}
+
 static void PrintItems(HWND control, int isCombo)
 {
     UINT countMessage = isCombo ? CB_GETCOUNT : LB_GETCOUNT;
-    UINT lengthMessage = isCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
-    UINT textMessage = isCombo ? CB_GETLBTEXT : LB_GETTEXT;
     LRESULT count = SendMessageA(control, countMessage, 0, 0);
     printf(" sel=%ld items=", (long)SendMessageA(control, isCombo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
     for (LRESULT i = 0; i < count; ++i) {
-        char text[1024] = "";
-        if (SendMessageA(control, lengthMessage, (WPARAM)i, 0) < (LRESULT)sizeof text)
-            SendMessageA(control, textMessage, (WPARAM)i, (LPARAM)text);
+        char text[1024];
+        ItemText(control, isCombo, i, text, sizeof text);
         printf("%s%s", i ? "|" : "", text);
     }
 }
@@ -136,9 +146,8 @@ static int Select(HWND dialog, int id, const char* wanted, int byText)
     if (byText) {
         LRESULT count = SendMessageA(control, isCombo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count && index < 0; ++i) {
-            char text[1024] = "";
-            if (SendMessageA(control, isCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, (WPARAM)i, 0) < (LRESULT)sizeof text)
-                SendMessageA(control, isCombo ? CB_GETLBTEXT : LB_GETTEXT, (WPARAM)i, (LPARAM)text);
+            char text[1024];
+            ItemText(control, isCombo, i, text, sizeof text);
             if (strcmp(text, wanted) == 0)
                 index = i;
         }
@@ -154,11 +163,11 @@ static int Usage(void)
     fprintf(stderr, "usage: wincontrol list | icon HWND | post HWND MSG WPARAM LPARAM | command HWND ID |\n"
                     "  wait-window CLASS TITLE MS | wait-gone HWND MS | count CLASS TITLE | controls HWND |\n"
                     "  select HWND ID INDEX | select-text HWND ID TEXT | click HWND ID | text HWND |\n"
-                    "  key HWND VK\n");
+                    "  key HWND VK | serve\n");
     return 2;
 }
 
-int main(int argc, char** argv)
+static int Run(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
@@ -176,8 +185,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (strcmp(command, "post") == 0 && argc == 6)
-        return PostMessageA(ParseWindow(argv[2]), (UINT)atoi(argv[3]), (WPARAM)atoll(argv[4]),
-                            (LPARAM)atoll(argv[5]))
+        return PostMessageA(ParseWindow(argv[2]), (UINT)atoi(argv[3]), (WPARAM)atoll(argv[4]), (LPARAM)atoll(argv[5]))
                    ? 0
                    : 1;
     if (strcmp(command, "command") == 0 && argc == 4)
@@ -212,4 +220,34 @@ int main(int argc, char** argv)
         return PostMessageA(window, WM_KEYDOWN, key, 1) && PostMessageA(window, WM_KEYUP, key, 0xC0000001) ? 0 : 1;
     }
     return Usage();
+}
+
+/* "serve": runs one tab-separated command per input line, each answer ending
+ * with "end=<exit code>", so a test pays Wine's start-up cost only once. */
+static int Serve(void)
+{
+    static char line[4096];
+    while (fgets(line, sizeof line, stdin) != NULL) {
+        char* args[16] = {"wincontrol"};
+        int count = 1;
+        line[strcspn(line, "\r\n")] = '\0';
+        for (char* field = line; field != NULL && count < 16;) {
+            char* tab = strchr(field, '\t');
+            if (tab != NULL)
+                *tab++ = '\0';
+            args[count++] = field; /* empty fields count: an empty title is a title */
+            field = tab;
+        }
+        int code = Run(count, args);
+        printf("end=%d\n", code);
+        fflush(stdout);
+    }
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && strcmp(argv[1], "serve") == 0)
+        return Serve();
+    return Run(argc, argv);
 }

@@ -61,6 +61,14 @@ class Desktop:
         if not number:
             raise RuntimeError("Xvfb did not start")
         self.env = wine_env(":" + number)
+        self.controller = None
+
+    def _controller(self):
+        if self.controller is None:
+            self.controller = subprocess.Popen(["wine", CONFIG["wincontrol"], "serve"], env=self.env,
+                                               stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                               stderr=subprocess.DEVNULL, text=True, errors="replace", bufsize=1)
+        return self.controller
 
     def run(self, *args, check=True):
         result = subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, text=True,
@@ -70,6 +78,9 @@ class Desktop:
         return result
 
     def close(self):
+        if self.controller is not None:
+            self.controller.stdin.close()
+            self.controller.wait(timeout=60)
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
         self.xvfb.terminate()
@@ -77,13 +88,29 @@ class Desktop:
 
     # ---- wincontrol ----
     def control(self, *args, check=True):
-        result = self.run(CONFIG["wincontrol"], *[str(a) for a in args], check=check)
+        """Runs a wincontrol command; gives its "key=value" lines as a dict,
+        plus "_rc" (exit code) and "_lines"."""
+        controller = self._controller()
+        controller.stdin.write("\t".join(str(a) for a in args) + "\n")
+        controller.stdin.flush()
+        lines = []
+        while True:
+            line = controller.stdout.readline()
+            if line == "":
+                raise AssertionError("wincontrol ended")
+            line = line.rstrip("\r\n")
+            if line.startswith("end="):
+                code = int(line[4:])
+                break
+            lines.append(line)
         values = {}
-        for line in result.stdout.splitlines():
+        for line in lines:
             key, _, value = line.partition("=")
-            values.setdefault(key, value.rstrip("\r"))
-        values["_rc"] = result.returncode
-        values["_lines"] = [l.rstrip("\r") for l in result.stdout.splitlines()]
+            values.setdefault(key, value)
+        values["_rc"] = code
+        values["_lines"] = lines
+        if check and values["_rc"] != 0:
+            raise AssertionError("wincontrol %s failed: %s" % (" ".join(map(str, args)), lines))
         return values
 
     def windows(self):

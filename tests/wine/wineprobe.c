@@ -1,11 +1,13 @@
 /* wineprobe: a plugin for the end-to-end tests under Wine.
  *  - display driver "TrayProbe": reports whether the program's tray icon
- *    exists when the driver is initialised and when the farewell begins;
+ *    exists when the driver is initialised and when the farewell begins,
+ *    and logs the moment the program deletes it (Wine drops the icons of a
+ *    destroyed window by itself, so only the call shows the program did);
  *  - data sources "Zeta", "alpha", "Beta" (created in that order): "Zeta"
  *    and "Beta" claim a configuration dialog and log that configure ran,
  *    "alpha" has none. */
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
@@ -53,6 +55,40 @@ static void ReportTrayIcon(const char* when)
     Log(line);
 }
 
+typedef BOOL(WINAPI* NotifyFunction)(DWORD, PNOTIFYICONDATAA);
+static NotifyFunction realNotify;
+
+static BOOL WINAPI NotifySpy(DWORD message, PNOTIFYICONDATAA data)
+{
+    if (message == NIM_DELETE && data != NULL && data->uID == 103)
+        Log("TrayProbe: tray icon deleted");
+    return realNotify(message, data);
+}
+
+/* Points the program's import of Shell_NotifyIconA at NotifySpy. */
+static void SpyOnTrayCalls(void)
+{
+    BYTE* base = (BYTE*)GetModuleHandleA(NULL);
+    const IMAGE_NT_HEADERS* headers = (const IMAGE_NT_HEADERS*)(base + ((const IMAGE_DOS_HEADER*)base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY* imports = &headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    FARPROC target = GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconA");
+    if (imports->VirtualAddress == 0 || target == NULL)
+        return;
+    for (const IMAGE_IMPORT_DESCRIPTOR* module = (const IMAGE_IMPORT_DESCRIPTOR*)(base + imports->VirtualAddress);
+         module->Name != 0; ++module) {
+        for (IMAGE_THUNK_DATA* thunk = (IMAGE_THUNK_DATA*)(base + module->FirstThunk); thunk->u1.Function != 0;
+             ++thunk) {
+            DWORD protection;
+            if (thunk->u1.Function != (ULONG_PTR)target ||
+                !VirtualProtect(&thunk->u1.Function, sizeof thunk->u1.Function, PAGE_READWRITE, &protection))
+                continue;
+            realNotify = (NotifyFunction)(void (*)(void))target;
+            thunk->u1.Function = (ULONG_PTR)NotifySpy;
+            VirtualProtect(&thunk->u1.Function, sizeof thunk->u1.Function, protection, &protection);
+        }
+    }
+}
+
 /* ---- display driver ---------------------------------------------------- */
 static void GLANCER_CALL DriverNothing(IDisplayDriver* self)
 {
@@ -63,6 +99,7 @@ static void GLANCER_CALL DriverInit(IDisplayDriver* self)
     (void)self;
     EnumWindows(FindOwnWindow, 0);
     ReportTrayIcon("at init");
+    SpyOnTrayCalls();
 }
 static uint32_t GLANCER_CALL DriverConfigure(IDisplayDriver* self)
 {
@@ -97,7 +134,7 @@ static void GLANCER_CALL DriverName(IDisplayDriver* self, char* buffer)
     (void)self;
     CopyName(buffer, "TrayProbe");
 }
-static const IDisplayDriverVtbl driverVtbl = {DriverNothing, DriverInit,  DriverNothing,   DriverConfigure,
+static const IDisplayDriverVtbl driverVtbl = {DriverNothing, DriverInit,    DriverNothing,         DriverConfigure,
                                               DriverInfo,    DriverNothing, DriverPrepareShutdown, DriverWriteText,
                                               DriverUpdate,  DriverName};
 static IDisplayDriver driver = {&driverVtbl};
