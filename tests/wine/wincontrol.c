@@ -2,8 +2,9 @@
  * tests under Wine. One command per run; results go to stdout as
  * "key=value" lines; exit code 0 on success, 1 on failure or timeout, 2 on
  * bad usage. Window handles are printed and taken as hexadecimal. */
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h> /* needs windows.h first */
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -6,8 +6,9 @@
  *  - data sources "Zeta", "alpha", "Beta" (created in that order): "Zeta"
  *    and "Beta" claim a configuration dialog and log that configure ran,
  *    "alpha" has none. */
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h> /* needs windows.h first */
 
 #include <stdio.h>
 #include <string.h>
