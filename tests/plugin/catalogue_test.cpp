@@ -111,13 +111,4 @@ TEST_F(Catalogue, LookupsAreExactAndPreferTheFirstSource)
     EXPECT_FALSE(core.findImage("IMG1").found);
 }
 
-TEST(TextFromBuffer, StopsAtTheTerminatorOrTheBufferEnd)
-{
-    const char terminated[8] = {'a', 'b', '\0', 'c', 'd', 'e', 'f', 'g'};
-    EXPECT_EQ(TextFromBuffer(terminated, sizeof terminated), "ab");
-    const char full[4] = {'w', 'x', 'y', 'z'};
-    EXPECT_EQ(TextFromBuffer(full, sizeof full), "wxyz");
-    EXPECT_EQ(TextFromBuffer(nullptr, 10), "");
-}
-
 } // namespace
