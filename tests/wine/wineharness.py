@@ -50,10 +50,10 @@ def wait_until(predicate, what, timeout=WAIT):
 class Desktop:
     """A private X display with the Wine server of the shared prefix."""
 
-    def __init__(self):
+    def __init__(self, screen="1024x768x24"):
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
