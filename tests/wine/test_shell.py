@@ -37,6 +37,11 @@ class ShellTest(WineTestCase):
         run = self.start(["wineprobe"], driver="TrayProbe")
         run.wait_log("TrayProbe: tray icon present at init")
         self.assertTrue(self.desktop.windows()[run.hwnd])
+        # A restarted shell has lost the icon; its broadcast makes the program add it again.
+        self.desktop.control("drop-icon", run.hwnd)
+        self.assertFalse(self.desktop.windows()[run.hwnd])
+        self.desktop.control("taskbar-created", run.hwnd)
+        wait_until(lambda: self.desktop.windows()[run.hwnd], "the tray icon to come back")
         run.post(WM_CLOSE)  # closing the window ends the program like Exit
         self.assertEqual(run.wait_exit(), 0)
         log = run.log()

@@ -51,14 +51,21 @@ static HWND ParseWindow(const char* text)
     return (HWND)(uintptr_t)strtoull(text, NULL, 16);
 }
 
-static int TrayIconExists(HWND window)
+/* NIM_MODIFY changing nothing succeeds only for an icon that exists;
+ * NIM_DELETE plays a shell that lost its icons. */
+static int TrayIcon(HWND window, DWORD message)
 {
     NOTIFYICONDATAA data;
     memset(&data, 0, sizeof data);
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = window;
     data.uID = 103;
-    return Shell_NotifyIconA(NIM_MODIFY, &data) ? 1 : 0;
+    return Shell_NotifyIconA(message, &data) ? 1 : 0;
+}
+
+static int TrayIconExists(HWND window)
+{
+    return TrayIcon(window, NIM_MODIFY);
 }
 
 /* Waits up to `timeoutMs` for a window of the class (and title); prints it. */
@@ -161,7 +168,8 @@ static int Select(HWND dialog, int id, const char* wanted, int byText)
 
 static int Usage(void)
 {
-    fprintf(stderr, "usage: wincontrol list | icon HWND | post HWND MSG WPARAM LPARAM | command HWND ID |\n"
+    fprintf(stderr, "usage: wincontrol list | icon HWND | drop-icon HWND | taskbar-created HWND | post HWND MSG WPARAM "
+                    "LPARAM | command HWND ID |\n"
                     "  wait-window CLASS TITLE MS | wait-gone HWND MS | count CLASS TITLE | controls HWND |\n"
                     "  select HWND ID INDEX | select-text HWND ID TEXT | click HWND ID | text HWND |\n"
                     "  key HWND VK | serve\n");
@@ -185,6 +193,10 @@ static int Run(int argc, char** argv)
         printf("icon=%d\n", TrayIconExists(ParseWindow(argv[2])));
         return 0;
     }
+    if (strcmp(command, "drop-icon") == 0 && argc == 3)
+        return TrayIcon(ParseWindow(argv[2]), NIM_DELETE) ? 0 : 1;
+    if (strcmp(command, "taskbar-created") == 0 && argc == 3)
+        return PostMessageA(ParseWindow(argv[2]), RegisterWindowMessageA("TaskbarCreated"), 0, 0) ? 0 : 1;
     if (strcmp(command, "post") == 0 && argc == 6)
         return PostMessageA(ParseWindow(argv[2]), (UINT)atoi(argv[3]), (WPARAM)atoll(argv[4]), (LPARAM)atoll(argv[5]))
                    ? 0
