@@ -1,5 +1,6 @@
 #include "tests/common/engine_env.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -53,12 +54,30 @@ void EngineDir::WriteTextScreen(const std::string& file, const std::string& name
     Write("screens\\" + file, xml + "</screen>\n");
 }
 
+void EngineDir::WriteScreens(const std::vector<ScreenSpec>& screens)
+{
+    std::vector<std::string> files;
+    for (const ScreenSpec& screen : screens) {
+        files.push_back(screen.name + ".xml");
+        WriteTextScreen(files.back(), screen.name, screen.flags, screen.actions);
+    }
+    WriteIndex(files);
+}
+
 std::size_t FindLine(const std::vector<std::string>& lines, const std::string& text, std::size_t from)
 {
     for (std::size_t i = from; i < lines.size(); ++i)
         if (lines[i] == text)
             return i;
     return std::string::npos;
+}
+
+std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const std::string& first, std::size_t count)
+{
+    const std::size_t start = std::min(FindLine(lines, first), lines.size());
+    const std::size_t end = start + std::min(count, lines.size() - start);
+    return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(start),
+                                    lines.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix)

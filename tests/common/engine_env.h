@@ -31,10 +31,20 @@ public:
     };
     void WriteTextScreen(const std::string& file, const std::string& name, const std::vector<std::string>& flags,
                          const std::vector<ActionSpec>& actions);
+    // Writes the index and one such screen per entry, in order, as "<name>.xml".
+    struct ScreenSpec {
+        std::string name;
+        std::vector<std::string> flags;
+        std::vector<ActionSpec> actions;
+    };
+    void WriteScreens(const std::vector<ScreenSpec>& screens);
 };
 
 // Position of the first line equal to `text` at or after `from`; npos when none.
 std::size_t FindLine(const std::vector<std::string>& lines, const std::string& text, std::size_t from = 0);
+// Up to `count` lines from the first one equal to `first` on; empty when none is.
+std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const std::string& first,
+                                   std::size_t count = std::string::npos);
 // Lines that start with `prefix`, in order.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
 // A 1-bit bitmap file of the given rows ('1' lit), as the image items read it.

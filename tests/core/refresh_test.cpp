@@ -6,10 +6,7 @@
 #include <new>
 #include <thread>
 
-#include "core/core.h"
-#include "items/item_factory.h"
-#include "screendef/screen.h"
-#include "tests/common/engine_env.h"
+#include "tests/common/engine_fixture.h"
 
 // Counts operator new calls made on a thread that asked for it.
 namespace {
@@ -68,51 +65,29 @@ void operator delete[](void* memory, const std::nothrow_t&) noexcept
 
 namespace {
 
-using Spec = testenv::EngineDir::ActionSpec;
-using testenv::LinesStartingWith;
-
-class Refresh : public ::testing::Test {
+class Refresh : public testenv::EngineTest {
 protected:
-    void SetUp() override
-    {
-        core.AddFactory(text);
-        dir.AddPlugin("recorddriver");
-        dir.SelectDriver("RecordDriver");
-    }
-    void TearDown() override { core.Shutdown(); }
-
-    void Start() { ASSERT_TRUE(core.Init()); }
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            core.Tick();
-    }
     std::string Shown() const { return core.CurrentScreen()->name; }
-    std::size_t Clears() const { return LinesStartingWith(dir.Lines("driver_calls.txt"), "clear").size(); }
-
-    testenv::EngineDir dir;
-    TextFactory text;
-    Core core;
+    void Run(const char* id, const char* parameter) { core.ExecuteAction(Action{id, parameter, 0, 0}); }
 };
 
 TEST_F(Refresh, ScreensRotateOnTheirDelays)
 {
-    dir.WriteIndex({"a.xml", "b.xml", "c.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {{"Core.NextScreen", "", 5000}});
-    dir.WriteTextScreen("b.xml", "B", {}, {{"Core.NextScreen", "", 150}});
-    dir.WriteTextScreen("c.xml", "C", {}, {{"Core.ChangeScreen", "A", 0}});
-    Start();
+    Start({{"A", {}, {{"Core.NextScreen", "", 5000}}},
+           {"B", {}, {{"Core.NextScreen", "", 150}}},
+           {"C", {}, {{"Core.ChangeScreen", "A", 0}}}});
     Ticks(99);
     EXPECT_EQ(Shown(), "A");
-    EXPECT_EQ(Clears(), 0u);
+    EXPECT_EQ(Calls("clear"), 0u);
     Ticks(1);
     EXPECT_EQ(Shown(), "B");
     Ticks(2);
     EXPECT_EQ(Shown(), "B");
+    EXPECT_GT(Calls("writeText 0 0 B"), 0u); // the new screen is drawn
     // C starts in tick 103 and its delay-0 action brings A back in the same tick.
     Ticks(1);
     EXPECT_EQ(Shown(), "A");
-    EXPECT_EQ(Clears(), 3u);
+    EXPECT_EQ(Calls("clear"), 3u);
     ASSERT_EQ(core.pendingActions.size(), 1u);
     EXPECT_EQ(core.pendingActions[0].elapsed, 0u);
     EXPECT_TRUE(core.actionQueue.empty());
@@ -120,11 +95,7 @@ TEST_F(Refresh, ScreensRotateOnTheirDelays)
 
 TEST_F(Refresh, PendingActionsOfAnEarlierScreenStillRun)
 {
-    dir.WriteIndex({"a.xml", "b.xml", "c.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {{"Core.NextScreen", "", 100}, {"Core.ChangeScreen", "C", 200}});
-    dir.WriteTextScreen("b.xml", "B", {}, {});
-    dir.WriteTextScreen("c.xml", "C", {}, {});
-    Start();
+    Start({{"A", {}, {{"Core.NextScreen", "", 100}, {"Core.ChangeScreen", "C", 200}}}, {"B", {}, {}}, {"C", {}, {}}});
     Ticks(2);
     EXPECT_EQ(Shown(), "B");
     Ticks(2);
@@ -133,83 +104,57 @@ TEST_F(Refresh, PendingActionsOfAnEarlierScreenStillRun)
 
 TEST_F(Refresh, ChangeToAFlaggedScreenFallsThroughOnce)
 {
-    dir.WriteIndex({"a.xml", "b.xml", "c.xml", "d.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {{"Core.ChangeScreen", "C", 50}});
-    dir.WriteTextScreen("b.xml", "B", {}, {});
-    dir.WriteTextScreen("c.xml", "C", {"f", "g"}, {});
-    dir.WriteTextScreen("d.xml", "D", {}, {{"Core.NextScreen", "", 1000}});
-    Start();
+    Start({{"A", {}, {{"Core.ChangeScreen", "C", 50}}},
+           {"B", {}, {}},
+           {"C", {"f", "g"}, {}},
+           {"D", {}, {{"Core.NextScreen", "", 1000}}}});
     core.SetFlag("f");
     Ticks(1);
     EXPECT_EQ(Shown(), "D");
     EXPECT_EQ(core.pendingActions.size(), 1u);
-    EXPECT_EQ(Clears(), 1u);
+    EXPECT_EQ(Calls("clear"), 1u);
 
     core.SetFlag("g");
-    core.ExecuteAction(Action{"Core.ChangeScreen", "C", 0, 0});
+    Run("Core.ChangeScreen", "C");
     EXPECT_EQ(Shown(), "C");
     // A name no screen has restarts the current one; unknown ids do nothing.
-    core.ExecuteAction(Action{"Core.ChangeScreen", "c", 0, 0});
+    Run("Core.ChangeScreen", "c");
     EXPECT_EQ(Shown(), "C");
-    EXPECT_EQ(Clears(), 3u);
-    core.ExecuteAction(Action{"Core.Other", "A", 0, 0});
-    EXPECT_EQ(Clears(), 3u);
+    EXPECT_EQ(Calls("clear"), 3u);
+    Run("Core.Other", "A");
+    EXPECT_EQ(Calls("clear"), 3u);
 }
 
 TEST_F(Refresh, NextScreenGivesUpAfterTwoWraps)
 {
-    dir.WriteIndex({"a.xml", "b.xml", "c.xml"});
-    dir.WriteTextScreen("a.xml", "A", {"x"}, {});
-    dir.WriteTextScreen("b.xml", "B", {"x"}, {});
-    dir.WriteTextScreen("c.xml", "C", {"x"}, {{"Core.NextScreen", "", 50}});
-    Start();
+    Start({{"A", {"x"}, {}}, {"B", {"x"}, {}}, {"C", {"x"}, {{"Core.NextScreen", "", 50}}}});
     core.currentScreen = 2;
-    core.ExecuteAction(Action{"Core.NextScreen", "", 0, 0});
+    Run("Core.NextScreen", "");
     EXPECT_EQ(core.currentScreen, 0u);
-    EXPECT_EQ(Clears(), 1u);
+    EXPECT_EQ(Calls("clear"), 1u);
 
     core.SetFlag("x");
     core.ClearFlag("x");
     core.SetFlag("y");
-    core.ExecuteAction(Action{"Core.NextScreen", "", 0, 0});
+    Run("Core.NextScreen", "");
     EXPECT_EQ(core.currentScreen, 0u);
-}
-
-TEST_F(Refresh, SingleScreenRestartsItself)
-{
-    dir.WriteIndex({"a.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {{"Core.NextScreen", "", 100}});
-    Start();
-    Ticks(1);
-    const std::size_t firstDraws = LinesStartingWith(dir.Lines("driver_calls.txt"), "writeText").size();
-    EXPECT_GE(firstDraws, 1u);
-    Ticks(1);
-    EXPECT_EQ(Clears(), 1u);
-    EXPECT_EQ(core.pendingActions.size(), 1u);
-    Ticks(1); // the restarted screen's items are drawn again
-    EXPECT_GT(LinesStartingWith(dir.Lines("driver_calls.txt"), "writeText").size(), firstDraws);
 }
 
 TEST_F(Refresh, ScreensSwitchingWithoutDelayDoNotHangTheTick)
 {
-    dir.WriteIndex({"a.xml", "b.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {{"Core.ChangeScreen", "B", 0}});
-    dir.WriteTextScreen("b.xml", "B", {}, {{"Core.ChangeScreen", "A", 0}});
-    Start();
+    Start({{"A", {}, {{"Core.ChangeScreen", "B", 0}}}, {"B", {}, {{"Core.ChangeScreen", "A", 0}}}});
     Ticks(3);
-    EXPECT_EQ(LinesStartingWith(dir.LogLines(), "Action loop stopped").size(), 1u);
+    EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "Action loop stopped").size(), 1u);
     EXPECT_EQ(core.actionQueue.size(), 1u);
-    EXPECT_EQ(Clears(), 3 * Core::kMaxActionsPerTick);
+    EXPECT_EQ(Calls("clear"), 3 * Core::kMaxActionsPerTick);
 }
 
 TEST_F(Refresh, FlagsFromTheDataSourcesThreadDecideTheNextScreen)
 {
     dir.AddPlugin("testdata");
-    dir.WriteIndex({"a.xml", "b.xml", "c.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {{"Core.NextScreen", "", 50}});
-    dir.WriteTextScreen("b.xml", "B", {"ready"}, {{"Core.NextScreen", "", 50}});
-    dir.WriteTextScreen("c.xml", "C", {}, {{"Core.NextScreen", "", 50}});
-    Start();
+    Start({{"A", {}, {{"Core.NextScreen", "", 50}}},
+           {"B", {"ready"}, {{"Core.NextScreen", "", 50}}},
+           {"C", {}, {{"Core.NextScreen", "", 50}}}});
     auto waitFor = [this](bool set) {
         for (int i = 0; i < 500 && core.HasFlag("ready") != set; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -234,23 +179,14 @@ TEST_F(Refresh, SteadyTicksAndScreenSwitchesDoNotAllocate)
     // Long names keep the copied action texts out of any small-string buffer.
     const std::string first = "FirstScreenWithALongName";
     const std::string second = "SecondScreenWithALongName";
-    dir.WriteIndex({"a.xml", "b.xml"});
-    dir.Write("screens\\a.xml", "<screen><name>" + first +
-                                    "</name><item type=\"text\" x=\"0\" y=\"0\"><refresh>100000000</refresh>"
-                                    "<textdata>a</textdata></item><action><id>Core.ChangeScreen</id><parameter>" +
-                                    second + "</parameter><delay>100</delay></action></screen>");
-    dir.Write("screens\\b.xml", "<screen><name>" + second +
-                                    "</name><item type=\"text\" x=\"0\" y=\"1\"><refresh>100000000</refresh>"
-                                    "<textdata>b</textdata></item><action><id>Core.ChangeScreen</id><parameter>" +
-                                    first + "</parameter><delay>50</delay></action></screen>");
-    Start();
+    Start({{first, {}, {{"Core.ChangeScreen", second, 100}}}, {second, {}, {{"Core.ChangeScreen", first, 50}}}});
     Ticks(10); // warm up: queues reach their working size
     allocations = 0;
     countAllocations = true;
     Ticks(30);
     countAllocations = false;
     EXPECT_EQ(allocations.load(), 0);
-    EXPECT_EQ(Clears(), 26u);
+    EXPECT_EQ(Calls("clear"), 26u);
 }
 
 } // namespace

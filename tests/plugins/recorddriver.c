@@ -29,23 +29,19 @@ static uint32_t Setting(const char* name, uint32_t fallback)
     return value > 0 ? (uint32_t)value : fallback;
 }
 
-static void GLANCER_CALL DriverRelease(IDisplayDriver* self)
-{
-    (void)self;
-    Record("release");
-}
-
-static void GLANCER_CALL DriverInit(IDisplayDriver* self)
-{
-    (void)self;
-    Record("init");
-}
-
-static void GLANCER_CALL DriverShutdown(IDisplayDriver* self)
-{
-    (void)self;
-    Record("shutdown");
-}
+/* The calls that only record their name. */
+#define RECORDING(function, line)                                                                                      \
+    static void GLANCER_CALL function(IDisplayDriver* self)                                                            \
+    {                                                                                                                  \
+        (void)self;                                                                                                    \
+        Record(line);                                                                                                  \
+    }
+RECORDING(DriverRelease, "release")
+RECORDING(DriverInit, "init")
+RECORDING(DriverShutdown, "shutdown")
+RECORDING(DriverClear, "clear")
+RECORDING(DriverPrepareShutdown, "prepareShutdown")
+#undef RECORDING
 
 static uint32_t GLANCER_CALL DriverConfigure(IDisplayDriver* self)
 {
@@ -70,18 +66,6 @@ static DisplayInfo* GLANCER_CALL DriverGetDisplayInfo(IDisplayDriver* self, Disp
     out->xChars = Setting("XChars", 20);
     out->yChars = Setting("YChars", 4);
     return out;
-}
-
-static void GLANCER_CALL DriverClear(IDisplayDriver* self)
-{
-    (void)self;
-    Record("clear");
-}
-
-static void GLANCER_CALL DriverPrepareShutdown(IDisplayDriver* self)
-{
-    (void)self;
-    Record("prepareShutdown");
 }
 
 static void GLANCER_CALL DriverWriteText(IDisplayDriver* self, const char* text, uint32_t x, uint32_t y)

@@ -1,7 +1,8 @@
 /*
- * Shared pieces of the test-double plugins. Plain C, written against the
- * public plugin header only, so every module also builds as a Windows DLL.
- * Each module includes this once and gets its own copy of the state.
+ * Shared pieces of the test-double plugins. Plain C that C++ modules include
+ * too, written against the public plugin header only, so every module also
+ * builds as a Windows DLL. Each module includes this once and gets its own
+ * copy of the state.
  */
 #ifndef GLANCER_TEST_PLUGIN_UTIL_H
 #define GLANCER_TEST_PLUGIN_UTIL_H
