@@ -13,20 +13,17 @@
 
 namespace fakes {
 
-struct Region {
-    std::uint32_t x, y, width, height;
-    bool operator==(const Region&) const = default;
-};
+using Calls = std::vector<std::string>;
 
+// Records calls by name; texts as "text:<t>@x,y", regions as "region:x,y,w,h".
 struct FakeDriver : IDisplayDriver {
     FakeDriver() { vtbl = &kVtbl; }
-    std::vector<std::string> calls; // names; texts as "text:<t>@x,y"
-    std::vector<Region> regions;
+    Calls calls;
     DisplayInfo info{122, 32, 20, 4};
     bool nullInfo = false; // getDisplayInfo gives null
 
     static FakeDriver& Of(IDisplayDriver* self) { return *static_cast<FakeDriver*>(self); }
-    static void Log(IDisplayDriver* self, const char* call) { Of(self).calls.push_back(call); }
+    static void Log(IDisplayDriver* self, std::string call) { Of(self).calls.push_back(std::move(call)); }
     static constexpr IDisplayDriverVtbl kVtbl = {
         [](IDisplayDriver* s) { Log(s, "release"); },
         [](IDisplayDriver* s) { Log(s, "init"); },
@@ -36,25 +33,25 @@ struct FakeDriver : IDisplayDriver {
         [](IDisplayDriver* s) { Log(s, "clear"); },
         [](IDisplayDriver* s) { Log(s, "prepareShutdown"); },
         [](IDisplayDriver* s, const char* t, std::uint32_t x, std::uint32_t y) {
-            Of(s).calls.push_back("text:" + std::string(t) + "@" + std::to_string(x) + "," + std::to_string(y));
+            Log(s, "text:" + std::string(t) + "@" + std::to_string(x) + "," + std::to_string(y));
         },
         [](IDisplayDriver* s, const FrameBufferHeader*, std::uint32_t x, std::uint32_t y, std::uint32_t w,
            std::uint32_t h) {
-            Of(s).regions.push_back({x, y, w, h});
+            Log(s, "region:" + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+                       std::to_string(h));
         },
         [](IDisplayDriver*, char* buffer) { std::memset(buffer, 'N', GLANCER_TEXT_SIZE); }, // no terminator
     };
 };
 
-// One variable (index 0) and images by index; `fill` makes getValue write
-// `size` bytes of 'Z' with no terminator.
+// One variable "var" (index 0) and images "img0", "img1", ... by index. A
+// text as long as the buffer arrives without a terminator.
 struct FakeData : IData {
     FakeData() { vtbl = &kVtbl; }
     std::uint32_t type = GLANCER_VAR_INT;
     std::int32_t integer = 0;
     double real = 0.0;
     std::string text;
-    bool fill = false;
     int valueCalls = 0;
     std::vector<PluginImage*> images;
 
@@ -63,9 +60,7 @@ struct FakeData : IData {
     {
         FakeData& d = Of(self);
         ++d.valueCalls;
-        if (d.fill)
-            std::memset(value, 'Z', size);
-        else if (d.type == GLANCER_VAR_TEXT)
+        if (d.type == GLANCER_VAR_TEXT)
             std::strncpy(static_cast<char*>(value), d.text.c_str(), size);
         else
             std::memcpy(value, d.type == GLANCER_VAR_INT ? static_cast<const void*>(&d.integer) : &d.real, size);
@@ -76,7 +71,6 @@ struct FakeData : IData {
         nullptr, nullptr,
     };
 
-    // A catalogue record declaring variable "var" and images "img0", "img1", ...
     DataSource Source()
     {
         DataSource s;

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -15,12 +14,9 @@ using Clock = std::chrono::steady_clock;
 
 template <class Condition> bool WaitFor(Condition condition)
 {
-    const auto deadline = Clock::now() + 10s;
-    while (!condition()) {
+    for (const auto deadline = Clock::now() + 10s; !condition(); std::this_thread::sleep_for(1ms))
         if (Clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(1ms);
-    }
     return true;
 }
 
@@ -44,70 +40,19 @@ TEST(PeriodicTimer, TicksUntilStoppedAndNeverAfter)
     ASSERT_TRUE(WaitFor([&] { return ticks > stopped; }));
 }
 
-TEST(PeriodicTimer, StopWaitsForARunningTick)
+TEST(PeriodicTimer, StopWaitsForARunningTickOrReturnsAtOnceFromInsideOne)
 {
     platform::PeriodicTimer timer;
     std::atomic<bool> inTick{false};
-    std::atomic<int> finished{0};
     ASSERT_TRUE(timer.Start(5, 1, [&] {
         inTick = true;
         std::this_thread::sleep_for(50ms);
         inTick = false;
-        ++finished;
     }));
     ASSERT_TRUE(WaitFor([&] { return inTick.load(); }));
     timer.Stop();
     EXPECT_FALSE(inTick);
-    const int count = finished;
-    std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(finished, count);
-}
 
-TEST(PeriodicTimer, OverrunningTicksNeitherOverlapNorBurst)
-{
-    platform::PeriodicTimer timer;
-    std::atomic<int> active{0};
-    std::atomic<bool> overlapped{false};
-    std::mutex mutex;
-    std::vector<Clock::time_point> starts;
-    std::vector<Clock::time_point> ends;
-    ASSERT_TRUE(timer.Start(5, 1, [&] {
-        overlapped = overlapped || ++active > 1;
-        Clock::time_point start = Clock::now();
-        std::size_t index;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            starts.push_back(start);
-            index = starts.size();
-        }
-        if (index == 3)
-            std::this_thread::sleep_for(100ms); // twenty periods
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            ends.push_back(Clock::now());
-        }
-        --active;
-    }));
-    ASSERT_TRUE(WaitFor([&] {
-        std::lock_guard<std::mutex> lock(mutex);
-        return starts.size() >= 8;
-    }));
-    timer.Stop();
-    EXPECT_FALSE(overlapped);
-
-    // After the long third tick the schedule starts afresh: the missed
-    // ticks are not run back to back.
-    std::lock_guard<std::mutex> lock(mutex);
-    const Clock::time_point longEnd = ends[2];
-    int soon = 0;
-    for (const Clock::time_point& start : starts)
-        soon += start >= longEnd && start < longEnd + 3ms;
-    EXPECT_LE(soon, 1);
-}
-
-TEST(PeriodicTimer, StopFromInsideTheTick)
-{
-    platform::PeriodicTimer timer;
     std::atomic<int> ticks{0};
     ASSERT_TRUE(timer.Start(5, 1, [&] {
         if (++ticks == 3)
@@ -116,6 +61,35 @@ TEST(PeriodicTimer, StopFromInsideTheTick)
     ASSERT_TRUE(WaitFor([&] { return !timer.Running(); }));
     std::this_thread::sleep_for(30ms);
     EXPECT_EQ(ticks, 3);
+}
+
+TEST(PeriodicTimer, OverrunningTicksNeitherOverlapNorBurst)
+{
+    platform::PeriodicTimer timer;
+    std::atomic<int> active{0}, finished{0};
+    std::atomic<bool> overlapped{false};
+    std::vector<Clock::time_point> starts; // touched by ticks only until Stop
+    Clock::time_point longEnd;
+    ASSERT_TRUE(timer.Start(5, 1, [&] {
+        overlapped = overlapped || ++active > 1;
+        starts.push_back(Clock::now());
+        if (starts.size() == 3) {
+            std::this_thread::sleep_for(100ms); // twenty periods
+            longEnd = Clock::now();
+        }
+        --active;
+        ++finished;
+    }));
+    ASSERT_TRUE(WaitFor([&] { return finished >= 8; }));
+    timer.Stop();
+    EXPECT_FALSE(overlapped);
+
+    // After the long tick the schedule starts afresh: the missed ticks are
+    // not run back to back.
+    int soon = 0;
+    for (const Clock::time_point& start : starts)
+        soon += start >= longEnd && start < longEnd + 3ms;
+    EXPECT_LE(soon, 1);
 }
 
 } // namespace

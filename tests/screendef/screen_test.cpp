@@ -3,19 +3,64 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <memory>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/core.h"
+#include "items/item_factory.h"
+#include "items/screen_item.h"
 #include "screendef/screen_index.h"
-#include "tests/common/test_env.h"
-#include "tests/screendef/recording_item.h"
+#include "tests/common/engine_env.h"
 
 namespace {
 
-using namespace screendef_test;
 using Lines = std::vector<std::string>;
+using Attributes = std::map<std::string, std::string>;
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+// An item of type "rec" that records its type parameters; "label", "key"
+// (sort key), "w", "h" (size set as bounds by Prepare), "graphic" and
+// "invalid" act on it. Prepare and destruction are journaled as
+// "prepare <label>", "destroy <label>".
+struct RecordingItem : ScreenItem {
+    explicit RecordingItem(Lines& journal) : journal(journal) {}
+    ~RecordingItem() override { journal.push_back("destroy " + label); }
+    std::int32_t GetSortKey() const override { return key; }
+    void Prepare() override
+    {
+        journal.push_back("prepare " + label);
+        bounds = {std::uint32_t(x), std::uint32_t(y), std::uint32_t(x + w), std::uint32_t(y + h)};
+    }
+    void Update() override { ++updates; }
+    void SetTypeParameter(const std::string& name, const std::string& value) override
+    {
+        parameters.emplace_back(name, value);
+        label = name == "label" ? value : label;
+        key = name == "key" ? std::stoi(value) : key;
+        w = name == "w" ? std::stoi(value) : w;
+        h = name == "h" ? std::stoi(value) : h;
+        graphic = graphic || name == "graphic";
+        valid = valid && name != "invalid";
+    }
+
+    Lines& journal;
+    Pairs parameters;
+    std::string label;
+    int key = 0, w = 0, h = 0, updates = 0;
+};
+
+struct RecordingFactory : ItemFactory {
+    explicit RecordingFactory(Lines& journal) : ItemFactory("rec"), journal(journal) {}
+    ScreenItem* Create() override { return new RecordingItem(journal); }
+    Lines& journal;
+};
+
+RecordingItem& Recorded(ScreenItem* item)
+{
+    return *static_cast<RecordingItem*>(item);
+}
 
 std::string Item(const std::string& label, const std::string& leaves = "", const std::string& attributes = "")
 {
@@ -39,11 +84,10 @@ Lines LabelsOf(const std::vector<ScreenItem*>& items)
 class ScreenTest : public ::testing::Test {
 protected:
     ScreenTest() { core.AddFactory(factory); }
-    Screen& Load(const std::string& content)
+    void Load(const std::string& content)
     {
         dir.Write("screens\\s.xml", content);
         screen.Load("screens\\s.xml");
-        return screen;
     }
 
     testenv::WorkDir dir;
@@ -53,29 +97,120 @@ protected:
     Screen screen{core};
 };
 
-TEST_F(ScreenTest, LoadsTheScreensOfTheIndexInOrder)
+TEST(ScreenFileHandler, ParseAttributesSplitsAtSpacesAndKeepsFirstValues)
 {
-    dir.Write("screens\\screens.xml",
-              "<screens>\r\n<screenfile>a.xml</screenfile>\r\n<screenfile>sub\\b.xml</screenfile>"
-              "<screenfile>sub/c.xml</screenfile><screenfile>none.xml</screenfile>"
-              "<screenfile>screens.xml</screenfile></screens>");
-    dir.Write("screens\\a.xml", "<screen>\r\n  <name>A</name>\r\n  " + Item("1\r\n2") + "\r\n</screen>\r\n");
-    dir.Write("screens\\sub\\b.xml", "<screen><name>B</name></screen>");
-    dir.Write("screens\\sub\\c.xml", "<screen><name>C</name></screen>");
-    ScreenIndexReader index;
-    index.Load("screens\\screens.xml");
-    std::vector<std::unique_ptr<Screen>> screens;
-    Lines names;
-    for (const std::string& file : index.fileNames) {
-        screens.push_back(std::make_unique<Screen>(core));
-        screens.back()->Load("screens\\" + file);
-        names.push_back(screens.back()->name);
+    ScreenFileHandler handler;
+    const auto parse = [&](const std::string& text) {
+        handler.ParseAttributes(text);
+        return handler.Attributes();
+    };
+    EXPECT_EQ(parse("x=1 y=\"2\" z='3' e=\"\" q=\""),
+              (Attributes{{"e", ""}, {"q", "\""}, {"x", "1"}, {"y", "2"}, {"z", "'3'"}}));
+    EXPECT_EQ(parse("  a==5   b=6=7 a=8 =c=9 t=1\tu=2"),
+              (Attributes{{"a", "5"}, {"b", "6"}, {"c", "9"}, {"t", "1\tu"}}));
+    // Tokens without a value are skipped; a quoted space cuts the value.
+    EXPECT_EQ(parse("t=\"a b\" lone x = 1 === w="), (Attributes{{"t", "\"a"}}));
+    EXPECT_EQ(parse(""), Attributes{});
+}
+
+TEST_F(ScreenTest, AppliesParametersInOrder)
+{
+    Load("<screen><item type=\"rec\" y=5 x=3 refresh=100 b=2 a=\"1\">"
+         "<c>3</c><d k=2 j=1 type=z>4</d><b>again</b></item></screen>");
+    ASSERT_EQ(screen.items.size(), 1u);
+    const RecordingItem& item = Recorded(screen.items[0]);
+    EXPECT_EQ(
+        item.parameters,
+        (Pairs{{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"j", "1"}, {"k", "2"}, {"type", "z"}, {"b", "again"}}));
+    EXPECT_TRUE(item.x == 3 && item.y == 5 && item.refresh == 100 && item.core == &core);
+}
+
+TEST_F(ScreenTest, DiscardsItemsWithoutFactoryOrNotValid)
+{
+    Load("<screen><item type=Text x=1><text>a</text></item><item type=rec><label>kept</label></item>"
+         "<item x=2><label>untyped</label></item><item type=rec><label>bad</label><invalid>1</invalid></item>"
+         "<item type=rec/><item type=rec>only text</item></screen>");
+    ASSERT_EQ(screen.items.size(), 1u);
+    EXPECT_EQ(Recorded(screen.items[0]).label, "kept");
+    EXPECT_EQ(journal, (Lines{"destroy bad", "prepare kept"}));
+    EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "DISCARD"),
+              (Lines{"DISCARD ITEM type=Text x=1", "DISCARD ITEM x=2", "DISCARD ITEM type=rec"}));
+}
+
+TEST_F(ScreenTest, BuildsActionsFromTheirLeavesReadingDelaysLikeAStream)
+{
+    Load("<screen><action><id>Core.NextScreen</id><delay>100</delay><delay> \t\n2500ms</delay></action>"
+         "<action x=1><id>Core.ChangeScreen</id><parameter>Main </parameter><other>9</other></action>"
+         "<action><delay>7</delay><delay>soon</delay><delay>-5</delay><delay>+ 5</delay><parameter>P</parameter>"
+         "</action><action><delay>+3</delay><id>a</id><id>b</id></action>"
+         "<action><delay>99999999999999999999999</delay></action><action/><action>text</action></screen>");
+    Lines actions;
+    for (const Action& a : screen.actions)
+        actions.push_back(a.id + "|" + a.parameter + "|" + std::to_string(a.delay) + "|" + std::to_string(a.elapsed));
+    EXPECT_EQ(actions,
+              (Lines{"Core.NextScreen||2500|0", "Core.ChangeScreen|Main |0|0", "|P|7|0", "b||3|0", "||4294967295|0"}));
+}
+
+TEST_F(ScreenTest, ReadsNameAndFlagsOnlyInsideScreen)
+{
+    Load("<name>out</name><item type=rec><label>out</label></item>"
+         "<screen kind=main><name>First</name><name>Main </name><requireflag>A</requireflag>"
+         "<requireflag>B</requireflag><requireflag>A</requireflag></screen><screen><requireflag>C</requireflag>"
+         // A container inside an item closes the item; the item's end tag then closes the screen.
+         "<item type=rec><label>i</label><g><w>3</w><h k=1>4</h></g><key>9</key></item><name>late</name></screen>");
+    EXPECT_EQ(screen.name, "Main ");
+    EXPECT_EQ(screen.requiredFlags, (Lines{"A", "B", "A", "C"}));
+    ASSERT_EQ(screen.items.size(), 1u);
+    EXPECT_EQ(Recorded(screen.items[0]).parameters, (Pairs{{"label", "i"}, {"w", "3"}, {"h", "4"}, {"k", "1"}}));
+}
+
+TEST_F(ScreenTest, DestroysAHalfBuiltItem)
+{
+    {
+        Screen other(core);
+        other.handler.StartElement("screen", "");
+        other.handler.StartElement("item", "type=rec label=half");
     }
-    EXPECT_EQ(names, (Lines{"A", "B", "C", "", ""}));
-    EXPECT_EQ(LabelsOf(screens[0]->items), Lines{"1\n2"});
-    screens[3]->Tick(50); // an empty screen does nothing
-    screens[3]->RedrawItems();
-    EXPECT_TRUE(screens[3]->items.empty() && screens[4]->items.empty() && core.drawQueue.empty());
+    EXPECT_EQ(journal, Lines{"destroy half"});
+}
+
+TEST(ReadTextFile, ReadsCrLfAsLfAndKeepsOtherBytes)
+{
+    testenv::WorkDir dir;
+    const char raw[] = "one\r\ntwo\rthree\r\r\n\0four\r";
+    const char text[] = "one\ntwo\rthree\r\n\0four\r";
+    dir.Write("screens\\sub\\a.xml", std::string(raw, sizeof raw - 1));
+    EXPECT_EQ(ReadTextFile("screens\\sub\\a.xml"), std::string(text, sizeof text - 1));
+    EXPECT_EQ(ReadTextFile("screens/sub/a.xml"), std::string(text, sizeof text - 1));
+    EXPECT_EQ(ReadTextFile("screens\\missing.xml"), "");
+    EXPECT_EQ(ReadTextFile("screens"), ""); // a folder reads as nothing
+    // Large files are read in pieces; a pair split between them still joins.
+    for (std::size_t size : {4095u, 16383u, 65535u}) {
+        dir.Write("big.xml", std::string(size, 'x') + "\r\n\r");
+        EXPECT_EQ(ReadTextFile("big.xml"), std::string(size, 'x') + "\n\r") << size;
+    }
+}
+
+TEST(ScreenIndexReader, CollectsEntriesOfScreensUntilAnyEndTag)
+{
+    const auto load = [](const std::string& content) {
+        testenv::WorkDir dir;
+        dir.Write("screens\\screens.xml", content);
+        ScreenIndexReader index;
+        index.Load("screens\\screens.xml");
+        return index.fileNames;
+    };
+    EXPECT_EQ(load("<?xml version=\"1.0\"?>\r\n<screenfile>out.xml</screenfile>\r\n<screens>\r\n"
+                   "  <screenfile>a.xml</screenfile>\r\n  <screenfile id=\"2\">sub\\b.xml</screenfile>\r\n"
+                   "  <other>x</other><screenfile>a.xml</screenfile><screenfile>c.xml </screenfile>\r\n"
+                   "</screens>\r\n<screens><screenfile>d.xml</screenfile></screens>\r\n"),
+              (Lines{"a.xml", "sub\\b.xml", "a.xml", "c.xml ", "d.xml"}));
+    EXPECT_EQ(load("<screens/><screenfile>a.xml</screenfile><screens>none</screens>"), Lines{});
+    EXPECT_EQ(load("<screens><screenfile>a.xml</screenfile><g><screenfile>b.xml</screenfile></g>"
+                   "<screenfile>c.xml</screenfile></screens>"),
+              (Lines{"a.xml", "b.xml"}));
+    EXPECT_EQ(load("<screens><screenfile>a.xml</screenfile><screenfile>b.xml</screens>"), Lines{"a.xml"});
+    EXPECT_EQ(load(""), Lines{});
 }
 
 TEST_F(ScreenTest, LinksIntersectingGraphicItemsBothWays)
@@ -91,29 +226,27 @@ TEST_F(ScreenTest, LinksIntersectingGraphicItemsBothWays)
 
 TEST_F(ScreenTest, OrdersStablyPreparesAndDestroysInListOrder)
 {
+    // Enough items that an unstable sort would show.
+    const auto keyOf = [](int i) { return i == 39 ? -1 : (i % 3 == 0 ? 1 : 0); };
     std::string document = "<screen>";
-    Lines byKey[3];
-    for (int i = 0; i < 40; ++i) {
-        const int key = i == 39 ? -1 : (i % 3 == 0 ? 1 : 0);
-        document += Item("i" + std::to_string(i), "<key>" + std::to_string(key) + "</key>");
-        byKey[key + 1].push_back("i" + std::to_string(i));
-    }
-    Lines order = byKey[0], prepared, destroyed;
-    order.insert(order.end(), byKey[1].begin(), byKey[1].end());
-    order.insert(order.end(), byKey[2].begin(), byKey[2].end());
-    for (const std::string& label : order) {
-        prepared.push_back("prepare " + label);
-        destroyed.push_back("destroy " + label);
-    }
+    for (int i = 0; i < 40; ++i)
+        document += Item("i" + std::to_string(i), "<key>" + std::to_string(keyOf(i)) + "</key>");
+    Lines order, prepared, destroyed;
+    for (int key : {-1, 0, 1})
+        for (int i = 0; i < 40; ++i)
+            if (keyOf(i) == key) {
+                order.push_back("i" + std::to_string(i));
+                prepared.push_back("prepare " + order.back());
+                destroyed.push_back("destroy " + order.back());
+            }
     {
         Screen own(core);
         dir.Write("screens\\many.xml", document + "</screen>");
         own.Load("screens\\many.xml");
         EXPECT_EQ(LabelsOf(own.items), order);
-        EXPECT_EQ(journal, prepared);
-        journal.clear();
     }
-    EXPECT_EQ(journal, destroyed);
+    prepared.insert(prepared.end(), destroyed.begin(), destroyed.end());
+    EXPECT_EQ(journal, prepared);
 }
 
 TEST_F(ScreenTest, TickUpdatesItemsWhoseRefreshPeriodRanOut)

@@ -13,15 +13,10 @@ using Lines = std::vector<std::string>;
 
 // One line per event: S(name|attributes), L(name|text|attributes), E(name|attributes).
 struct Recorder : XmlHandler {
-    void StartElement(const std::string& n, const std::string& a) override
-    {
-        events.push_back("S(" + n + "|" + a + ")");
-    }
-    void LeafElement(const std::string& n, const std::string& t, const std::string& a) override
-    {
-        events.push_back("L(" + n + "|" + t + "|" + a + ")");
-    }
-    void EndElement(const std::string& n, const std::string& a) override { events.push_back("E(" + n + "|" + a + ")"); }
+    using S = const std::string&;
+    void StartElement(S n, S a) override { events.push_back("S(" + n + "|" + a + ")"); }
+    void LeafElement(S n, S t, S a) override { events.push_back("L(" + n + "|" + t + "|" + a + ")"); }
+    void EndElement(S n, S a) override { events.push_back("E(" + n + "|" + a + ")"); }
     Lines events;
 };
 

@@ -21,7 +21,6 @@ protected:
     void TearDown() override { ::unsetenv("GLANCER_REGISTRY"); }
 
     void UseFile(const std::string& relative) { ::setenv("GLANCER_REGISTRY", (dir.Path() / relative).c_str(), 1); }
-    std::string File() const { return dir.Read("config/registry.reg"); }
     static std::string ReadString(const char* name, const char* section, const char* initial = "unchanged")
     {
         char buffer[kSettingsStringSize];
@@ -48,6 +47,14 @@ TEST_F(Settings, ValuesRoundTripWithRegistryNameRules)
     EXPECT_EQ(readSettingDouble("ratio", "plugin"), -0.1);
     EXPECT_EQ(ReadString("odd \"name\" \\", "plugin"), "two\nlines\r\nand \"quotes\" \\");
     EXPECT_TRUE(dir.LogLines().empty());
+
+    const std::string text(1000, 't'); // read back cut to the buffer
+    writeSettingString("long", text.c_str(), "");
+    char area[kSettingsStringSize + 16];
+    std::memset(area, '#', sizeof area);
+    readSettingString("long", "", area);
+    EXPECT_EQ(std::string(area), text.substr(0, kSettingsStringSize - 1));
+    EXPECT_EQ(std::string(area + kSettingsStringSize, 16), std::string(16, '#'));
 }
 
 TEST_F(Settings, MissingKeyAndMissingValueFallBackDifferently)
@@ -68,57 +75,43 @@ TEST_F(Settings, MissingKeyAndMissingValueFallBackDifferently)
     EXPECT_EQ(readSettingInt("text", "a\\b"), 0);
 }
 
-TEST_F(Settings, FileIsARegistryExport)
+TEST_F(Settings, HandWrittenFileIsReadAndKeptAsARegistryExport)
 {
-    writeSettingString("DRIVER", "Ter\"m\\", "");
-    writeSettingInt("count", 42, "a\\b");
-    writeSettingDouble("ratio", 1.5, "a\\b");
-    EXPECT_EQ(File(), "REGEDIT4\n"
-                      "\n"
-                      "[HKEY_CURRENT_USER\\Software\\Glancer]\n"
-                      "\"DRIVER\"=\"Ter\\\"m\\\\\"\n"
-                      "\n"
-                      "[HKEY_CURRENT_USER\\Software\\Glancer\\a]\n"
-                      "\n"
-                      "[HKEY_CURRENT_USER\\Software\\Glancer\\a\\b]\n"
-                      "\"count\"=dword:0000002a\n"
-                      "\"ratio\"=hex(b):00,00,00,00,00,00,f8,3f\n"
-                      "\n");
-}
-
-TEST_F(Settings, HandWrittenFileIsReadAndItsUnknownLinesSurvive)
-{
-    const std::string original = "REGEDIT4\r\n"
-                                 "\r\n"
-                                 "; written by hand\r\n"
-                                 "[HKEY_CURRENT_USER\\Software\\Glancer\\Hand]\r\n"
-                                 "\"Name\"=\"value\"\r\n"
-                                 "\"wide\"=hex(b):00,00,00,00,\\\r\n"
-                                 "  00,00,04,40\r\n"
-                                 "\"future\"=str(2):\"%PATH%\"\r\n"
-                                 "\"gone\"=-\r\n"
-                                 "@=\"default\"\r\n";
-    dir.Write("config/registry.reg", original);
+    const char* const hand[] = {"REGEDIT4",
+                                "",
+                                "; written by hand",
+                                "",
+                                "[HKEY_CURRENT_USER\\Software\\Glancer\\Hand]",
+                                "\"Name\"=\"value\"",
+                                "\"wide\"=hex(b):00,00,00,00,\\",
+                                "  00,00,04,40",
+                                "\"future\"=str(2):\"%PATH%\"",
+                                "\"gone\"=-",
+                                "@=\"default\""};
+    std::string crlf, lf;
+    for (const char* line : hand) {
+        crlf += line + std::string("\r\n");
+        lf += line + std::string("\n");
+    }
+    dir.Write("config/registry.reg", crlf);
     EXPECT_EQ(ReadString("name", "hand"), "value");
     EXPECT_EQ(readSettingDouble("wide", "hand"), 2.5);
     EXPECT_EQ(ReadString("future", "hand"), "\n");
 
-    writeSettingInt("added", 1, "hand");
-    EXPECT_EQ(File(), "REGEDIT4\n"
-                      "\n"
-                      "; written by hand\n"
-                      "\n"
-                      "[HKEY_CURRENT_USER\\Software\\Glancer\\Hand]\n"
-                      "\"Name\"=\"value\"\n"
-                      "\"wide\"=hex(b):00,00,00,00,\\\n"
-                      "  00,00,04,40\n"
-                      "\"future\"=str(2):\"%PATH%\"\n"
-                      "\"gone\"=-\n"
-                      "@=\"default\"\n"
-                      "\"added\"=dword:00000001\n"
-                      "\n"
-                      "[HKEY_CURRENT_USER\\Software\\Glancer]\n"
-                      "\n");
+    // Lines it does not understand survive a write; new keys follow the registry's export format.
+    writeSettingInt("added", 42, "hand");
+    writeSettingString("DRIVER", "Ter\"m\\", "");
+    writeSettingDouble("ratio", 1.5, "a\\b");
+    EXPECT_EQ(dir.Read("config/registry.reg"), lf + "\"added\"=dword:0000002a\n"
+                                                    "\n"
+                                                    "[HKEY_CURRENT_USER\\Software\\Glancer]\n"
+                                                    "\"DRIVER\"=\"Ter\\\"m\\\\\"\n"
+                                                    "\n"
+                                                    "[HKEY_CURRENT_USER\\Software\\Glancer\\a]\n"
+                                                    "\n"
+                                                    "[HKEY_CURRENT_USER\\Software\\Glancer\\a\\b]\n"
+                                                    "\"ratio\"=hex(b):00,00,00,00,00,00,f8,3f\n"
+                                                    "\n");
 }
 
 TEST_F(Settings, CorruptFileReadsAsEmptyAndIsSetAside)
@@ -131,77 +124,55 @@ TEST_F(Settings, CorruptFileReadsAsEmptyAndIsSetAside)
     EXPECT_EQ(dir.Read("config/registry.reg.corrupt").substr(1, 3), "ELF");
 }
 
-TEST_F(Settings, OverlongSectionIsRefusedWithinThePathBuffer)
+TEST_F(Settings, RefusedWritesLogWhatFailed)
 {
     const std::string longest(242, 's');
     writeSettingInt("n", 5, longest.c_str());
     EXPECT_EQ(readSettingInt("n", longest.c_str()), 5);
 
-    const std::string tooLong = std::string(243, 'x');
+    const std::string tooLong(243, 'x'); // the key path would not fit its buffer
     writeSettingString("value", "v", tooLong.c_str());
-    writeSettingInt("value", 6, tooLong.c_str());
     EXPECT_EQ(readSettingInt("value", tooLong.c_str()), 0);
     EXPECT_EQ(ReadString("value", tooLong.c_str()), "unchanged");
 
-    const std::string cut = "HKEY_CURRENT_USER\\Software\\Glancer\\" + std::string(242, 'x');
+    dir.Write("blocker", "a file where a directory should be");
+    UseFile("blocker/registry.reg");
+    writeSettingDouble("ratio", 1.0, "p\\q");
+    EXPECT_EQ(readSettingDouble("ratio", "p\\q"), 0.0);
+
+    const std::string key = "HKEY_CURRENT_USER\\Software\\Glancer\\";
+    const std::string cut = key + std::string(242, 'x');
     EXPECT_EQ(dir.LogLines(), (std::vector<std::string>{
                                   "Error : Could not create registry key " + cut,
                                   "Error : Could not write setting string to " + cut + "\\value",
-                                  "Error : Could not create registry key " + cut,
-                                  "Error : Could not write setting to " + cut + "\\value",
+                                  "Error : Could not create registry key " + key + "p\\q",
+                                  "Error : Could not write setting to " + key + "p\\q\\ratio",
                               }));
-}
-
-TEST_F(Settings, LongStoredTextIsCutToTheBuffer)
-{
-    const std::string text(1000, 't');
-    writeSettingString("long", text.c_str(), "");
-    char area[kSettingsStringSize + 16];
-    std::memset(area, '#', sizeof area);
-    readSettingString("long", "", area);
-    EXPECT_EQ(std::string(area), text.substr(0, kSettingsStringSize - 1));
-    EXPECT_EQ(std::string(area + kSettingsStringSize, 16), std::string(16, '#'));
-}
-
-TEST_F(Settings, UnwritableLocationLogsBothErrors)
-{
-    dir.Write("blocker", "a file where a directory should be");
-    UseFile("blocker/registry.reg");
-    writeSettingString("DRIVER", "Terminal", "");
-    writeSettingDouble("ratio", 1.0, "p\\q");
-    EXPECT_EQ(ReadString("DRIVER", ""), "unchanged");
-    EXPECT_EQ(dir.LogLines(),
-              (std::vector<std::string>{
-                  "Error : Could not create registry key HKEY_CURRENT_USER\\Software\\Glancer\\",
-                  "Error : Could not write setting string to "
-                  "HKEY_CURRENT_USER\\Software\\Glancer\\\\DRIVER",
-                  "Error : Could not create registry key HKEY_CURRENT_USER\\Software\\Glancer\\p\\q",
-                  "Error : Could not write setting to HKEY_CURRENT_USER\\Software\\Glancer\\p\\q\\ratio",
-              }));
 }
 
 TEST_F(Settings, ConcurrentWritersLoseNothing)
 {
-    constexpr int kWriters = 4;
-    constexpr int kValues = 15;
-    const auto writeAll = [](const std::string& prefix) {
-        for (int i = 0; i < kValues; ++i)
-            writeSettingInt((prefix + std::to_string(i)).c_str(), static_cast<std::uint32_t>(i + 1), "shared");
+    constexpr int kWriters = 4, kValues = 15;
+    const auto name = [](const char* kind, int writer, int i) {
+        return kind + std::to_string(writer) + "-" + std::to_string(i);
     };
-
+    const auto writeAll = [&](const char* kind, int writer) {
+        for (int i = 0; i < kValues; ++i)
+            writeSettingInt(name(kind, writer, i).c_str(), static_cast<std::uint32_t>(i + 1), "shared");
+    };
     std::vector<pid_t> children;
     for (int p = 0; p < kWriters; ++p) {
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            writeAll("process" + std::to_string(p) + "-");
+            writeAll("process", p);
             ::_exit(0);
         }
         children.push_back(pid);
     }
     std::vector<std::thread> threads;
     for (int t = 0; t < kWriters; ++t)
-        threads.emplace_back(writeAll, "thread" + std::to_string(t) + "-");
+        threads.emplace_back(writeAll, "thread", t);
     for (std::thread& thread : threads)
         thread.join();
     for (pid_t pid : children) {
@@ -212,10 +183,8 @@ TEST_F(Settings, ConcurrentWritersLoseNothing)
 
     for (const char* kind : {"process", "thread"})
         for (int w = 0; w < kWriters; ++w)
-            for (int i = 0; i < kValues; ++i) {
-                const std::string name = kind + std::to_string(w) + "-" + std::to_string(i);
-                EXPECT_EQ(readSettingInt(name.c_str(), "shared"), i + 1) << name;
-            }
+            for (int i = 0; i < kValues; ++i)
+                EXPECT_EQ(readSettingInt(name(kind, w, i).c_str(), "shared"), i + 1) << name(kind, w, i);
     EXPECT_TRUE(dir.LogLines().empty());
 }
 
