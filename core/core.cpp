@@ -143,6 +143,10 @@ bool Core::CatalogueReadable() const
 
 bool Core::Shutdown()
 {
+    // The modules are gone after the first call; a second must not call into them.
+    if (shutDown)
+        return true;
+    shutDown = true;
     frameBuffer.Release();
     for (DataSource& source : dataSources) {
         if (source.component != nullptr) {

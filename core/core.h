@@ -55,6 +55,7 @@ public:
     // One 50 ms step: item refresh, drawing, action delays, due actions.
     void Tick();
     // Driver farewell, data sources and drivers released, modules unloaded.
+    // Only the first call does anything.
     bool Shutdown();
 
     // Appends a drawing job, drawn in queue order by the next tick's drawing step.
@@ -112,6 +113,7 @@ private:
 
     std::vector<Action> spareActions;
     bool actionLoopReported = false;
+    bool shutDown = false;
     std::atomic<bool> catalogueReady{false};
 
     mutable std::mutex flagsMutex;
