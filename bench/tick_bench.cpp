@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <memory>
 
-#include "bench/alloc_counter.h"
 #include "core/core.h"
 #include "items/graph_item.h"
 #include "items/image_items.h"
 #include "items/text_items.h"
 #include "screendef/screen.h"
 #include "support/log_stream.h"
+#include "tests/common/alloc_counter.h"
 
 namespace {
 

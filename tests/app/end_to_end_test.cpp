@@ -6,7 +6,7 @@
 
 #include "core/core.h"
 #include "items/item_factory.h"
-#include "tests/common/engine_env.h"
+#include "tests/common/test_env.h"
 
 namespace {
 
@@ -17,9 +17,10 @@ protected:
         dir.AddPlugin("recorddriver");
         dir.AddPlugin("testdata");
         dir.SelectDriver("RecordDriver");
-        dir.WriteBytes("pic.bmp", testenv::MonoBitmap({"1001", "0110"}));
-        dir.WriteBytes("a1.bmp", testenv::MonoBitmap({"10", "01"}));
-        dir.WriteBytes("a2.bmp", testenv::MonoBitmap({"01", "10"}));
+        // Rows bottom first, a 0 bit lit: 1001/0110, 10/01 and 01/10.
+        dir.WriteBytes("pic.bmp", testenv::BitmapFile(4, 2, {0x9F, 0, 0, 0, 0x6F, 0, 0, 0}));
+        dir.WriteBytes("a1.bmp", testenv::BitmapFile(2, 2, {0xBF, 0, 0, 0, 0x7F, 0, 0, 0}));
+        dir.WriteBytes("a2.bmp", testenv::BitmapFile(2, 2, {0x7F, 0, 0, 0, 0xBF, 0, 0, 0}));
         dir.WriteIndex({"main.xml"});
         dir.Write("screens\\main.xml", R"(<?xml version="1.0"?>
 <screen>
@@ -99,7 +100,8 @@ TEST_F(EndToEnd, DrivesTheDisplayTickByTick)
     EXPECT_EQ(std::vector<std::string>(calls.end() - 5, calls.end()),
               (std::vector<std::string>{"clear", "prepareShutdown", "writeText 0 0 Good Bye!", "shutdown", "release"}));
     EXPECT_EQ(dir.Lines("plugin_calls.txt"),
-              (std::vector<std::string>{"RecordDriver init", "RecordDriver shutdown", "RecordDriver release"}));
+              (std::vector<std::string>{"RecordDriver init", "TestData init", "RecordDriver shutdown",
+                                        "RecordDriver release", "TestData shutdown", "TestData release"}));
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include "core/core.h"
 #include "items/item_factory.h"
 #include "screendef/screen.h"
-#include "tests/common/engine_env.h"
+#include "tests/common/test_env.h"
 
 namespace testenv {
 

@@ -26,8 +26,8 @@ TEST_F(CoreBare, FirstFactoryOfANameStays)
 
 TEST_F(CoreBare, WithoutPluginsScreensAreReadButInitFails)
 {
-    dir.WriteIndex({"a.xml", "a.xml"});
-    dir.WriteTextScreen("a.xml", "A", {}, {});
+    dir.WriteScreens({{"A", {}, {}}});
+    dir.WriteIndex({"A.xml", "A.xml"});
     core.AddFactory(text);
     EXPECT_FALSE(core.Init());
     EXPECT_EQ(core.screens.size(), 2u);

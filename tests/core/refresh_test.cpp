@@ -1,67 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <new>
 #include <thread>
 
+#include "tests/common/alloc_counter.h"
 #include "tests/common/engine_fixture.h"
-
-// Counts operator new calls made on a thread that asked for it.
-namespace {
-thread_local bool countAllocations = false;
-std::atomic<long> allocations{0};
-} // namespace
-
-// Every plain form is replaced so that no allocation and release pair mixes
-// this allocator with the runtime's (sanitizers check the pairs).
-void* operator new(std::size_t size)
-{
-    if (countAllocations)
-        ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    if (countAllocations)
-        ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, tag);
-}
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, const std::nothrow_t&) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, const std::nothrow_t&) noexcept
-{
-    std::free(memory);
-}
 
 namespace {
 
@@ -181,11 +124,9 @@ TEST_F(Refresh, SteadyTicksAndScreenSwitchesDoNotAllocate)
     const std::string second = "SecondScreenWithALongName";
     Start({{first, {}, {{"Core.ChangeScreen", second, 100}}}, {second, {}, {{"Core.ChangeScreen", first, 50}}}});
     Ticks(10); // warm up: queues reach their working size
-    allocations = 0;
-    countAllocations = true;
+    const long before = AllocationCount();
     Ticks(30);
-    countAllocations = false;
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(AllocationCount() - before, 0);
     EXPECT_EQ(Calls("clear"), 26u);
 }
 

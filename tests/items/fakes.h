@@ -1,7 +1,7 @@
 #pragma once
 
 // In-process doubles for item and frame-buffer tests: a display driver and a
-// data component whose vtables record calls, and a bitmap file builder.
+// data component whose vtables record calls.
 
 #include <cstdint>
 #include <cstring>
@@ -81,20 +81,5 @@ struct FakeData : IData {
         return s;
     }
 };
-
-// A 1-bit bitmap file: 62 header bytes (pixel data at `offset`), then `data`
-// as stored: rows bottom first, padded to 4 bytes, a 0 bit lit.
-inline std::vector<unsigned char> BitmapFile(std::int32_t w, std::int32_t h, std::vector<unsigned char> data,
-                                             std::uint32_t offset = 62)
-{
-    std::vector<unsigned char> b(62, 0);
-    const std::uint32_t fields[][2] = {
-        {10, offset}, {18, static_cast<std::uint32_t>(w)}, {22, static_cast<std::uint32_t>(h)}};
-    for (const auto& [at, v] : fields)
-        for (std::uint32_t i = 0; i < 4; ++i)
-            b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
-}
 
 } // namespace fakes

@@ -18,7 +18,7 @@ TEST(BitmapFile, RowsAreBottomFirstPaddedAndInverted)
     testenv::WorkDir dir;
     // 10 wide: 2 bytes and 2 padding bytes per row; the padding would show
     // as lit pixels if it were taken for pixel data.
-    dir.WriteBytes("a.bmp", fakes::BitmapFile(10, 2, {0x7F, 0xBF, 0, 0, 0xFF, 0x3F, 0, 0}));
+    dir.WriteBytes("a.bmp", testenv::BitmapFile(10, 2, {0x7F, 0xBF, 0, 0, 0xFF, 0x3F, 0, 0}));
     Bitmap b;
     ASSERT_TRUE(b.LoadFile("a.bmp"));
     EXPECT_EQ(Row(b, 1), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
@@ -26,7 +26,7 @@ TEST(BitmapFile, RowsAreBottomFirstPaddedAndInverted)
 
     // 8 wide: 1 byte and 3 padding bytes; data 4 bytes past the headers;
     // a file cut short reads the missing rows as unlit.
-    dir.WriteBytes("b.bmp", fakes::BitmapFile(8, 3, {0xAA, 0xAA, 0xAA, 0xAA, 0x0F, 1, 1, 1, 0x00}, 66));
+    dir.WriteBytes("b.bmp", testenv::BitmapFile(8, 3, {0xAA, 0xAA, 0xAA, 0xAA, 0x0F, 1, 1, 1, 0x00}, 66));
     ASSERT_TRUE(b.LoadFile("b.bmp"));
     EXPECT_EQ(Row(b, 2), (std::vector<int>{1, 1, 1, 1, 0, 0, 0, 0}));
     EXPECT_EQ(Row(b, 1), std::vector<int>(8, 1));
@@ -37,12 +37,12 @@ TEST(BitmapFile, UnusableFilesAreRejectedAndLeaveThePictureEmpty)
 {
     testenv::WorkDir dir;
     const std::vector<unsigned char> row = {0, 0, 0, 0};
-    dir.WriteBytes("ok.bmp", fakes::BitmapFile(8, 1, row));
+    dir.WriteBytes("ok.bmp", testenv::BitmapFile(8, 1, row));
     dir.WriteBytes("short.bmp", std::vector<unsigned char>(30, 0));
-    dir.WriteBytes("upside.bmp", fakes::BitmapFile(8, -1, row));
-    dir.WriteBytes("zero.bmp", fakes::BitmapFile(0, 4, row));
-    dir.WriteBytes("huge.bmp", fakes::BitmapFile(0x7FFFFFFF, 0x7FFFFFFF, row));
-    dir.WriteBytes("offset.bmp", fakes::BitmapFile(8, 1, row, 0xFFFFFFF0u));
+    dir.WriteBytes("upside.bmp", testenv::BitmapFile(8, -1, row));
+    dir.WriteBytes("zero.bmp", testenv::BitmapFile(0, 4, row));
+    dir.WriteBytes("huge.bmp", testenv::BitmapFile(0x7FFFFFFF, 0x7FFFFFFF, row));
+    dir.WriteBytes("offset.bmp", testenv::BitmapFile(8, 1, row, 0xFFFFFFF0u));
     for (const char* name : {"missing.bmp", "short.bmp", "upside.bmp", "zero.bmp", "huge.bmp", "offset.bmp"}) {
         Bitmap b;
         ASSERT_TRUE(b.LoadFile("ok.bmp"));

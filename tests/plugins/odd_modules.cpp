@@ -12,7 +12,9 @@
 //                 "OddDriver", data sources "Odd1" and "Odd2" with empty
 //                 catalogues, and a type the program does not know, whose
 //                 create logs "oddfactory: create 105" should it ever run
-//   catdata       three data sources with awkward catalogues and no IPlugin:
+//   catdata       three data sources with awkward catalogues and no IPlugin
+//                 (configure logs "<name> configure" and claims a dialog
+//                 when there are variables):
 //     "CatA": variables v0 (int), Mixed (text), v2 (double), v0 again (int)
 //             at index 3; images i0 (getImage gives NULL) and i1 (3x2)
 //     "CatB": variable count -1, image count -1
@@ -20,6 +22,7 @@
 //             CatA) and at index 1 an id of 256 'x' without a terminator
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "tests/plugins/test_plugin_util.h"
 
@@ -55,7 +58,10 @@ const IDataVtbl kCatalogueVtbl = {
     [](IData*) {},
     [](IData*) {},
     [](IData*) {},
-    [](IData*) -> std::uint32_t { return 1; },
+    [](IData* self) -> std::uint32_t { // only a catalogue with variables has settings to show
+        LogLine((std::string(Cat(self).name) + " configure").c_str());
+        return Cat(self).variableCount > 0 ? 0 : 1;
+    },
     [](IData*, std::uint32_t, void*, std::uint32_t) {},
     [](IData* self, std::uint32_t index) { return Cat(self).imageCount > 1 && index == 1 ? &small : nullptr; },
     [](IData* self) { return Cat(self).variableCount; },

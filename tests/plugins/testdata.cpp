@@ -1,5 +1,5 @@
-// testdata: a data source named "TestData", described by an IPlugin of the
-// same name.
+// testdata: a data source named "TestData", described by a stub IPlugin of
+// the same name.
 //
 // Variables (index: id, type, value):
 //   0 "text1"  text  "Hello"
@@ -159,23 +159,10 @@ const IDataVtbl kDataVtbl = {Release,    Init,         Shutdown,     Configure, 
                              VariableId, VariableName, VariableType, ImageCount, ImageId,  ImageName, Name};
 IData data{&kDataVtbl};
 
-void GLANCER_CALL PluginNoop(IPlugin*)
-{
-}
-void GLANCER_CALL PluginName(IPlugin*, char* buffer, std::uint32_t size)
-{
-    PutText(buffer, size, "TestData");
-}
-void GLANCER_CALL PluginInfo(IPlugin*, char* buffer, std::uint32_t size)
-{
-    PutText(buffer, size, "test data source");
-}
-const IPluginVtbl kPluginVtbl = {PluginNoop, PluginNoop, PluginNoop, PluginName, PluginInfo,
-                                 PluginInfo, PluginInfo, PluginInfo, PluginInfo, PluginInfo};
-IPlugin plugin{&kPluginVtbl};
+StubPlugin plugin{{&kStubPluginVtbl}, "TestData"};
 
 StubFactory dataFactory{{&kStubFactoryVtbl, nullptr, GLANCER_TYPE_DATA}, &data};
-StubFactory pluginFactory{{&kStubFactoryVtbl, &dataFactory.base, GLANCER_TYPE_PLUGIN}, &plugin};
+StubFactory pluginFactory{{&kStubFactoryVtbl, &dataFactory.base, GLANCER_TYPE_PLUGIN}, &plugin.base};
 StubModule module{{&kStubModuleVtbl}, GLANCER_INTERFACE_VERSION, &pluginFactory.base};
 
 } // namespace

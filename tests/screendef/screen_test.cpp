@@ -12,7 +12,7 @@
 #include "items/item_factory.h"
 #include "items/screen_item.h"
 #include "screendef/screen_index.h"
-#include "tests/common/engine_env.h"
+#include "tests/common/test_env.h"
 
 namespace {
 

@@ -94,16 +94,4 @@ TEST(XmlReader, DeepNestingIsBoundedWithoutCrashing)
     EXPECT_EQ(events.back(), "L(b|1|)");
 }
 
-TEST(XmlReader, LargeDocumentParsesInOnePass)
-{
-    constexpr int kItems = 20000;
-    std::string document = "<?xml version=\"1.0\"?>\n<screen>\n  <name>Big</name>\n";
-    for (int i = 0; i < kItems; ++i)
-        document += "  <item type=text x=" + std::to_string(i % 120) + " y=8>\n    <text>" + std::string(150, 'a') +
-                    "</text>\n    <refresh>250</refresh>\n    <!-- item " + std::to_string(i) + " -->\n  </item>\n";
-    document += "</screen>\n";
-    ASSERT_GT(document.size(), 5'000'000u);
-    EXPECT_EQ(Events(document).size(), 3u + 4u * kItems);
-}
-
 } // namespace

@@ -88,20 +88,20 @@ class DriverDialogTest(WineTestCase):
 
 class PluginDialogTest(WineTestCase):
     def test_lists_data_sources_sorted_and_configures_by_exact_name(self):
-        run = self.start(["recorddriver", "testdata", "wineprobe"], driver="RecordDriver")
+        run = self.start(["recorddriver", "testdata", "catdata"], driver="RecordDriver")
         run.command(CONFIGURE_PLUGINS)
         dialog = self.desktop.wait_window("Dialog")
         sel, items = selection(self.desktop.controls(dialog)[LIST])
-        self.assertEqual((sel, items), (-1, ["alpha", "Beta", "TestData", "Zeta"]))
+        self.assertEqual((sel, items), (-1, ["CatA", "CatalogueSourceThree", "CatB", "TestData"]))
 
         self.desktop.control("click", dialog, CONFIGURE)
         self.assertEqual(self.desktop.message_box("No configuration"), NO_CONFIGURATION)
-        self.desktop.control("select-text", dialog, LIST, "alpha")
+        self.desktop.control("select-text", dialog, LIST, "CatB")
         self.desktop.control("click", dialog, CONFIGURE)
         self.assertEqual(self.desktop.message_box("No configuration"), NO_CONFIGURATION)
-        self.assertIn("WineProbe: configure alpha", run.log())
+        self.assertIn("CatB configure", run.log())
 
-        for name, line in (("Zeta", "WineProbe: configure Zeta"), ("TestData", "TestData configure")):
+        for name, line in (("CatA", "CatA configure"), ("TestData", "TestData configure")):
             self.desktop.control("select-text", dialog, LIST, name)
             self.desktop.control("click", dialog, CONFIGURE)
             run.wait_log(line)

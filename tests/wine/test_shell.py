@@ -34,7 +34,7 @@ class ShellTest(WineTestCase):
         self.assertEqual(calls[-5:], ["clear", "prepareShutdown", "writeText 0 0 Good Bye!", "shutdown", "release"])
 
     def test_tray_icon_exists_from_before_init_until_before_shutdown(self):
-        run = self.start(["wineprobe"], driver="TrayProbe")
+        run = self.start(["wineprobe", "catdata"], driver="TrayProbe")
         run.wait_log("TrayProbe: tray icon present at init")
         self.assertTrue(self.desktop.windows()[run.hwnd])
         # A restarted shell has lost the icon; its broadcast makes the program add it again.

@@ -1,7 +1,9 @@
 /* wincontrol: drives glancer.exe's windows from outside, for the end-to-end
- * tests under Wine. One command per run; results go to stdout as
- * "key=value" lines; exit code 0 on success, 1 on failure or timeout, 2 on
- * bad usage. Window handles are printed and taken as hexadecimal. */
+ * tests under Wine. Reads one tab-separated command per input line and
+ * answers with "key=value" lines and a closing "end=<0 ok, 1 failed, 2 bad
+ * usage>", so a test pays Wine's start-up cost only once. Waiting and
+ * searching by text are left to the Python harness. Window handles are
+ * printed and taken as hexadecimal. */
 #include <windows.h>
 
 #include <shellapi.h> /* needs windows.h first */
@@ -11,45 +13,9 @@
 #include <string.h>
 
 typedef struct Search {
-    const char* title; /* NULL: any */
     const char* className;
-    HWND found[16];
-    int count;
+    const char* title; /* NULL: any, hidden windows too */
 } Search;
-
-static BOOL CALLBACK Collect(HWND window, LPARAM data)
-{
-    Search* search = (Search*)data;
-    char text[256] = "";
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (strcmp(className, search->className) != 0)
-        return TRUE;
-    if (search->title != NULL) {
-        if (!IsWindowVisible(window))
-            return TRUE;
-        GetWindowTextA(window, text, sizeof text);
-        if (strcmp(text, search->title) != 0)
-            return TRUE;
-    }
-    if (search->count < 16)
-        search->found[search->count++] = window;
-    return TRUE;
-}
-
-static int Find(Search* search, const char* className, const char* title)
-{
-    search->title = title;
-    search->className = className;
-    search->count = 0;
-    EnumWindows(Collect, (LPARAM)search);
-    return search->count;
-}
-
-static HWND ParseWindow(const char* text)
-{
-    return (HWND)(uintptr_t)strtoull(text, NULL, 16);
-}
 
 /* NIM_MODIFY changing nothing succeeds only for an icon that exists;
  * NIM_DELETE plays a shell that lost its icons. */
@@ -63,34 +29,22 @@ static int TrayIcon(HWND window, DWORD message)
     return Shell_NotifyIconA(message, &data) ? 1 : 0;
 }
 
-static int TrayIconExists(HWND window)
+static BOOL CALLBACK PrintMatch(HWND window, LPARAM data)
 {
-    return TrayIcon(window, NIM_MODIFY);
+    const Search* search = (const Search*)data;
+    char text[256] = "";
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, text, sizeof text);
+    if (strcmp(className, search->className) == 0 &&
+        (search->title == NULL || (IsWindowVisible(window) && strcmp(text, search->title) == 0)))
+        printf("hwnd=%llx icon=%d\n", (unsigned long long)(uintptr_t)window, TrayIcon(window, NIM_MODIFY));
+    return TRUE;
 }
 
-/* Waits up to `timeoutMs` for a window of the class (and title); prints it. */
-static int WaitWindow(const char* className, const char* title, int timeoutMs)
+static HWND ParseWindow(const char* text)
 {
-    Search search;
-    for (int waited = 0;; waited += 50) {
-        if (Find(&search, className, title) > 0) {
-            printf("hwnd=%llx\n", (unsigned long long)(uintptr_t)search.found[0]);
-            return 0;
-        }
-        if (waited >= timeoutMs)
-            return 1;
-        Sleep(50);
-    }
-}
-
-static int WaitGone(HWND window, int timeoutMs)
-{
-    for (int waited = 0; IsWindow(window); waited += 50) {
-        if (waited >= timeoutMs)
-            return 1;
-        Sleep(50);
-    }
-    return 0;
+    return (HWND)(uintptr_t)strtoull(text, NULL, 16);
 }
 
 /* An entry's text, read as UTF-16 (the ANSI messages lose all but the first
@@ -106,18 +60,14 @@ static void ItemText(HWND control, int isCombo, LRESULT index, char* out, int si
     out[size - 1] = '\0';
 }
 
-static void PrintItems(HWND control, int isCombo)
+static int IsCombo(HWND control)
 {
-    UINT countMessage = isCombo ? CB_GETCOUNT : LB_GETCOUNT;
-    LRESULT count = SendMessageA(control, countMessage, 0, 0);
-    printf(" sel=%ld items=", (long)SendMessageA(control, isCombo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
-    for (LRESULT i = 0; i < count; ++i) {
-        char text[1024];
-        ItemText(control, isCombo, i, text, sizeof text);
-        printf("%s%s", i ? "|" : "", text);
-    }
+    char className[64] = "";
+    GetClassNameA(control, className, sizeof className);
+    return _stricmp(className, "ComboBox") == 0;
 }
 
+/* One line per control; line breaks in texts become spaces. */
 static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
 {
     char className[64] = "";
@@ -125,124 +75,63 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     (void)unused;
     GetClassNameA(control, className, sizeof className);
     GetWindowTextA(control, text, sizeof text);
+    for (char* c = text; *c != '\0'; ++c)
+        *c = *c == '\r' || *c == '\n' ? ' ' : *c;
     printf("control id=%d class=%s text=%s", GetDlgCtrlID(control), className, text);
-    if (_stricmp(className, "ComboBox") == 0)
-        PrintItems(control, 1);
-    else if (_stricmp(className, "ListBox") == 0)
-        PrintItems(control, 0);
+    int isCombo = IsCombo(control);
+    if (isCombo || _stricmp(className, "ListBox") == 0) {
+        LRESULT count = SendMessageA(control, isCombo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+        printf(" sel=%ld items=", (long)SendMessageA(control, isCombo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+        for (LRESULT i = 0; i < count; ++i) {
+            char item[1024];
+            ItemText(control, isCombo, i, item, sizeof item);
+            printf("%s%s", i ? "|" : "", item);
+        }
+    }
     printf("\n");
     return TRUE;
 }
 
-static BOOL CALLBACK FindStaticText(HWND control, LPARAM data)
+static int Run(int argc, char** argv)
 {
-    char className[64] = "";
-    char* text = (char*)data;
-    GetClassNameA(control, className, sizeof className);
-    if (_stricmp(className, "Static") == 0 && text[0] == '\0')
-        GetWindowTextA(control, text, 512);
-    return text[0] == '\0';
-}
-
-static int Select(HWND dialog, int id, const char* wanted, int byText)
-{
-    HWND control = GetDlgItem(dialog, id);
-    char className[64] = "";
-    GetClassNameA(control, className, sizeof className);
-    int isCombo = _stricmp(className, "ComboBox") == 0;
-    LRESULT index = byText ? -1 : atoi(wanted);
-    if (byText) {
-        LRESULT count = SendMessageA(control, isCombo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count && index < 0; ++i) {
-            char text[1024];
-            ItemText(control, isCombo, i, text, sizeof text);
-            if (strcmp(text, wanted) == 0)
-                index = i;
-        }
-        if (index < 0)
-            return 1;
+    const char* command = argv[0];
+    HWND window = argc > 1 ? ParseWindow(argv[1]) : NULL;
+    if (strcmp(command, "find") == 0 && (argc == 2 || argc == 3)) {
+        Search search = {argv[1], argc == 3 ? argv[2] : NULL};
+        EnumWindows(PrintMatch, (LPARAM)&search);
+        return 0;
     }
-    SendMessageA(control, isCombo ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)index, 0);
-    return 0;
-}
-
-static int Usage(void)
-{
-    fprintf(stderr, "usage: wincontrol list | icon HWND | drop-icon HWND | taskbar-created HWND | post HWND MSG WPARAM "
-                    "LPARAM | command HWND ID |\n"
-                    "  wait-window CLASS TITLE MS | wait-gone HWND MS | count CLASS TITLE | controls HWND |\n"
-                    "  select HWND ID INDEX | select-text HWND ID TEXT | click HWND ID | text HWND |\n"
-                    "  key HWND VK | serve\n");
+    if (strcmp(command, "alive") == 0 && argc == 2)
+        return printf("alive=%d\n", IsWindow(window) ? 1 : 0), 0;
+    if (strcmp(command, "drop-icon") == 0 && argc == 2)
+        return TrayIcon(window, NIM_DELETE) ? 0 : 1;
+    if (strcmp(command, "post") == 0 && argc == 5) {
+        /* A message given by name is a registered one, such as "TaskbarCreated". */
+        UINT message = argv[2][0] >= '0' && argv[2][0] <= '9' ? (UINT)atoi(argv[2]) : RegisterWindowMessageA(argv[2]);
+        return PostMessageA(window, message, (WPARAM)atoll(argv[3]), (LPARAM)atoll(argv[4])) ? 0 : 1;
+    }
+    if (strcmp(command, "click") == 0 && argc == 3) {
+        HWND button = GetDlgItem(window, atoi(argv[2]));
+        return button != NULL && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (strcmp(command, "controls") == 0 && argc == 2)
+        return EnumChildWindows(window, PrintControl, 0), 0;
+    if (strcmp(command, "select") == 0 && argc == 4) {
+        HWND control = GetDlgItem(window, atoi(argv[2]));
+        SendMessageA(control, IsCombo(control) ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)atoi(argv[3]), 0);
+        return 0;
+    }
+    fprintf(stderr, "usage: find CLASS [TITLE] | alive HWND | drop-icon HWND | post HWND MSG WPARAM LPARAM |\n"
+                    "  click HWND ID | controls HWND | select HWND ID INDEX\n");
     return 2;
 }
 
-static int Run(int argc, char** argv)
-{
-    if (argc < 2)
-        return Usage();
-    const char* command = argv[1];
-    Search search;
-    if (strcmp(command, "list") == 0 && argc == 2) {
-        Find(&search, "GlancerWindowClass", NULL);
-        for (int i = 0; i < search.count; ++i)
-            printf("hwnd=%llx icon=%d\n", (unsigned long long)(uintptr_t)search.found[i],
-                   TrayIconExists(search.found[i]));
-        return 0;
-    }
-    if (strcmp(command, "icon") == 0 && argc == 3) {
-        printf("icon=%d\n", TrayIconExists(ParseWindow(argv[2])));
-        return 0;
-    }
-    if (strcmp(command, "drop-icon") == 0 && argc == 3)
-        return TrayIcon(ParseWindow(argv[2]), NIM_DELETE) ? 0 : 1;
-    if (strcmp(command, "taskbar-created") == 0 && argc == 3)
-        return PostMessageA(ParseWindow(argv[2]), RegisterWindowMessageA("TaskbarCreated"), 0, 0) ? 0 : 1;
-    if (strcmp(command, "post") == 0 && argc == 6)
-        return PostMessageA(ParseWindow(argv[2]), (UINT)atoi(argv[3]), (WPARAM)atoll(argv[4]), (LPARAM)atoll(argv[5]))
-                   ? 0
-                   : 1;
-    if (strcmp(command, "command") == 0 && argc == 4)
-        return PostMessageA(ParseWindow(argv[2]), WM_COMMAND, (WPARAM)atoi(argv[3]), 0) ? 0 : 1;
-    if (strcmp(command, "wait-window") == 0 && argc == 5)
-        return WaitWindow(argv[2], argv[3], atoi(argv[4]));
-    if (strcmp(command, "wait-gone") == 0 && argc == 4)
-        return WaitGone(ParseWindow(argv[2]), atoi(argv[3]));
-    if (strcmp(command, "count") == 0 && argc == 4) {
-        printf("count=%d\n", Find(&search, argv[2], argv[3]));
-        return 0;
-    }
-    if (strcmp(command, "controls") == 0 && argc == 3)
-        return EnumChildWindows(ParseWindow(argv[2]), PrintControl, 0), 0;
-    if (strcmp(command, "select") == 0 && argc == 5)
-        return Select(ParseWindow(argv[2]), atoi(argv[3]), argv[4], 0);
-    if (strcmp(command, "select-text") == 0 && argc == 5)
-        return Select(ParseWindow(argv[2]), atoi(argv[3]), argv[4], 1);
-    if (strcmp(command, "click") == 0 && argc == 4) {
-        HWND button = GetDlgItem(ParseWindow(argv[2]), atoi(argv[3]));
-        return button != NULL && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
-    }
-    if (strcmp(command, "text") == 0 && argc == 3) {
-        char text[512] = "";
-        EnumChildWindows(ParseWindow(argv[2]), FindStaticText, (LPARAM)text);
-        printf("text=%s\n", text);
-        return 0;
-    }
-    if (strcmp(command, "key") == 0 && argc == 4) {
-        HWND window = ParseWindow(argv[2]);
-        WPARAM key = (WPARAM)atoi(argv[3]);
-        return PostMessageA(window, WM_KEYDOWN, key, 1) && PostMessageA(window, WM_KEYUP, key, 0xC0000001) ? 0 : 1;
-    }
-    return Usage();
-}
-
-/* "serve": runs one tab-separated command per input line, each answer ending
- * with "end=<exit code>", so a test pays Wine's start-up cost only once. */
-static int Serve(void)
+int main(void)
 {
     static char line[4096];
     while (fgets(line, sizeof line, stdin) != NULL) {
-        char* args[16] = {"wincontrol"};
-        int count = 1;
+        char* args[16];
+        int count = 0;
         line[strcspn(line, "\r\n")] = '\0';
         for (char* field = line; field != NULL && count < 16;) {
             char* tab = strchr(field, '\t');
@@ -251,16 +140,8 @@ static int Serve(void)
             args[count++] = field; /* empty fields count: an empty title is a title */
             field = tab;
         }
-        int code = Run(count, args);
-        printf("end=%d\n", code);
+        printf("end=%d\n", Run(count, args));
         fflush(stdout);
     }
     return 0;
-}
-
-int main(int argc, char** argv)
-{
-    if (argc == 2 && strcmp(argv[1], "serve") == 0)
-        return Serve();
-    return Run(argc, argv);
 }

@@ -10,6 +10,7 @@ import unittest
 
 CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix
 WAIT = 30.0  # seconds for anything the program should do by itself
+WM_KEYDOWN, WM_KEYUP, WM_COMMAND = 256, 257, 273
 
 SCREENS_XML = "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n"
 MAIN_XML = """<screen>
@@ -65,7 +66,7 @@ class Desktop:
 
     def _controller(self):
         if self.controller is None:
-            self.controller = subprocess.Popen(["wine", CONFIG["wincontrol"], "serve"], env=self.env,
+            self.controller = subprocess.Popen(["wine", CONFIG["wincontrol"]], env=self.env,
                                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                                stderr=subprocess.DEVNULL, text=True, errors="replace", bufsize=1)
         return self.controller
@@ -88,8 +89,19 @@ class Desktop:
 
     # ---- wincontrol ----
     def control(self, *args, check=True):
-        """Runs a wincontrol command; gives its "key=value" lines as a dict,
-        plus "_rc" (exit code) and "_lines"."""
+        """Runs a wincontrol command, or one built here from its primitives;
+        gives its "key=value" lines as a dict, plus "_rc" (exit code) and
+        "_lines"."""
+        command, rest = args[0], args[1:]
+        if command in self.COMPOSED:
+            values = self.COMPOSED[command](self, *rest)
+        else:
+            values = self._send(*args)
+        if check and values["_rc"] != 0:
+            raise AssertionError("wincontrol %s failed: %s" % (" ".join(map(str, args)), values["_lines"]))
+        return values
+
+    def _send(self, *args):
         controller = self._controller()
         controller.stdin.write("\t".join(str(a) for a in args) + "\n")
         controller.stdin.flush()
@@ -109,14 +121,62 @@ class Desktop:
             values.setdefault(key, value)
         values["_rc"] = code
         values["_lines"] = lines
-        if check and values["_rc"] != 0:
-            raise AssertionError("wincontrol %s failed: %s" % (" ".join(map(str, args)), lines))
         return values
+
+    @staticmethod
+    def _result(rc, **values):
+        values.update(_rc=rc, _lines=[])
+        return values
+
+    def _poll(self, found, timeout_ms):
+        deadline = time.monotonic() + int(timeout_ms) / 1000.0
+        while True:
+            value = found()
+            if value or time.monotonic() > deadline:
+                return value
+            time.sleep(0.05)
+
+    def _find(self, class_name, title=None):
+        return self._send(*(("find", class_name) + ((title,) if title is not None else ())))["_lines"]
+
+    def _wait_window(self, class_name, title, timeout_ms):
+        hwnd = self._poll(lambda: next((dict(f.split("=") for f in line.split())["hwnd"]
+                                        for line in self._find(class_name, title)), None), timeout_ms)
+        return self._result(0 if hwnd else 1, hwnd=hwnd)
+
+    def _wait_gone(self, hwnd, timeout_ms):
+        return self._result(0 if self._poll(lambda: self._send("alive", hwnd)["alive"] == "0", timeout_ms) else 1)
+
+    def _select_text(self, dialog, control_id, text):
+        line = self.controls(dialog)[int(control_id)]
+        items = line.split(" items=", 1)[1].split("|")
+        return self._send("select", dialog, control_id, items.index(text)) if text in items else self._result(1)
+
+    def _text(self, dialog):
+        """The first non-empty static text."""
+        texts = [line.split(" text=", 1)[1] for line in self.control("controls", dialog)["_lines"]
+                 if " class=static " in line.lower()]
+        return self._result(0, text=next((t for t in texts if t), ""))
+
+    def _keys(self, window, key):
+        return self._result(max(self._send("post", window, WM_KEYDOWN, key, 1)["_rc"],
+                                self._send("post", window, WM_KEYUP, key, 0xC0000001)["_rc"]))
+
+    COMPOSED = {
+        "wait-window": _wait_window,
+        "wait-gone": _wait_gone,
+        "count": lambda self, class_name, title: self._result(0, count=str(len(self._find(class_name, title)))),
+        "select-text": _select_text,
+        "text": _text,
+        "command": lambda self, hwnd, command_id: self._send("post", hwnd, WM_COMMAND, command_id, 0),
+        "key": _keys,
+        "taskbar-created": lambda self, hwnd: self._send("post", hwnd, "TaskbarCreated", 0, 0),
+    }
 
     def windows(self):
         """Glancer windows as {hwnd: has_tray_icon}."""
         out = {}
-        for line in self.control("list")["_lines"]:
+        for line in self._find("GlancerWindowClass"):
             fields = dict(f.split("=", 1) for f in line.split())
             out[fields["hwnd"]] = fields["icon"] == "1"
         return out
