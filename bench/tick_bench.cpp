@@ -19,20 +19,15 @@ namespace {
 
 struct NullDriver : IDisplayDriver {
     static void Nop(IDisplayDriver*) {}
-    static constexpr IDisplayDriverVtbl kVtbl = {
-        Nop,
-        Nop,
-        Nop,
-        [](IDisplayDriver*) -> std::uint32_t { return 1; },
-        [](IDisplayDriver*, DisplayInfo* out) {
-            return (*out = DisplayInfo{122, 32, 20, 4}, out);
-        },
-        Nop,
-        Nop,
-        [](IDisplayDriver*, const char*, std::uint32_t, std::uint32_t) {},
-        [](IDisplayDriver*, const FrameBufferHeader*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {},
-        [](IDisplayDriver*, char* buffer) { buffer[0] = 0; },
-    };
+    static std::uint32_t NoDialog(IDisplayDriver*) { return 1; }
+    static DisplayInfo* Info(IDisplayDriver*, DisplayInfo* out) { return (*out = DisplayInfo{122, 32, 20, 4}, out); }
+    static void Text(IDisplayDriver*, const char*, std::uint32_t, std::uint32_t) {}
+    static void Region(IDisplayDriver*, const FrameBufferHeader*, std::uint32_t, std::uint32_t, std::uint32_t,
+                       std::uint32_t)
+    {
+    }
+    static void Name(IDisplayDriver*, char* buffer) { buffer[0] = 0; }
+    static constexpr IDisplayDriverVtbl kVtbl = {Nop, Nop, Nop, NoDialog, Info, Nop, Nop, Text, Region, Name};
     NullDriver() { vtbl = &kVtbl; }
 };
 

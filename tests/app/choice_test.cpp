@@ -1,66 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/data_source_choice.h"
 #include "app/driver_choice.h"
 #include "tests/common/test_env.h"
+#include "tests/items/fakes.h"
 
 namespace {
 
-// Doubles that count configure calls; a result of 0 means "has a dialog".
-struct FakeDriver : IDisplayDriver {
-    FakeDriver(const char* name, std::uint32_t result = 0) : name(name), result(result) { vtbl = &kVtbl; }
-    const char* name;
-    std::uint32_t result;
-    int configured = 0;
-
-    static FakeDriver& Of(IDisplayDriver* self) { return *static_cast<FakeDriver*>(self); }
-    static constexpr IDisplayDriverVtbl kVtbl = {
-        nullptr,
-        nullptr,
-        nullptr,
-        [](IDisplayDriver* s) -> std::uint32_t { return ++Of(s).configured, Of(s).result; },
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        [](IDisplayDriver* s, char* buffer) {
-            if (Of(s).name != nullptr)
-                std::strcpy(buffer, Of(s).name);
-            else
-                std::memset(buffer, 'x', GLANCER_TEXT_SIZE); // no terminator at all
-        },
-    };
-};
-
-struct FakeData : IData {
-    explicit FakeData(std::uint32_t result = 0) : result(result) { vtbl = &kVtbl; }
-    std::uint32_t result;
-    int configured = 0;
-
-    static constexpr IDataVtbl kVtbl = {
-        nullptr,
-        nullptr,
-        nullptr,
-        [](IData* s) -> std::uint32_t {
-            return ++static_cast<FakeData*>(s)->configured, static_cast<FakeData*>(s)->result;
-        },
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-    };
-};
+using fakes::FakeData;
+using fakes::FakeDriver;
 
 DataSource Source(const std::string& name, IData* data = nullptr)
 {
@@ -88,7 +39,7 @@ TEST(Choice, PreselectionAndSortingFoldAsciiCaseOnly)
 
 TEST(Choice, ConfigureRunsTheFirstExactNameAndReportsMissingDialogs)
 {
-    FakeDriver first("Twin"), second("Twin"), noDialog("Plain", 1);
+    FakeDriver first("Twin", 0), second("Twin", 0), noDialog("Plain");
     const std::vector<IDisplayDriver*> drivers{&noDialog, &first, &second};
     FakeData firstData, secondData, noDialogData(7);
     const std::vector<DataSource> sources{Source("Hollow"), Source("Plain", &noDialogData), Source("Twin", &firstData),
@@ -113,7 +64,7 @@ TEST(Choice, DriverNamesAreReadSafelyAndTheSettingRoundTrips)
     const auto names = DriverNames({&b, &a, &rogue});
     ASSERT_EQ(names.size(), 3u);
     EXPECT_EQ(names[0] + names[1], "BA");
-    EXPECT_EQ(names[2].find_first_not_of('x'), std::string::npos);
+    EXPECT_EQ(names[2].find_first_not_of('N'), std::string::npos);
     EXPECT_LE(names[2].size(), std::size_t{GLANCER_TEXT_SIZE});
 
     testenv::EngineDir dir; // keeps the user's settings out of it

@@ -1,7 +1,7 @@
 #pragma once
 
-// In-process doubles for item and frame-buffer tests: a display driver and a
-// data component whose vtables record calls.
+// In-process doubles for item, frame-buffer and choice tests: a display
+// driver and a data component whose vtables record calls.
 
 #include <cstdint>
 #include <cstring>
@@ -16,11 +16,20 @@ namespace fakes {
 using Calls = std::vector<std::string>;
 
 // Records calls by name; texts as "text:<t>@x,y", regions as "region:x,y,w,h".
+// configure counts and answers `configureResult` (0: has a dialog); without
+// a name, getName fills the buffer with 'N' and no terminator.
 struct FakeDriver : IDisplayDriver {
-    FakeDriver() { vtbl = &kVtbl; }
+    explicit FakeDriver(const char* name = nullptr, std::uint32_t configureResult = 1)
+        : name(name), configureResult(configureResult)
+    {
+        vtbl = &kVtbl;
+    }
     Calls calls;
     DisplayInfo info{122, 32, 20, 4};
     bool nullInfo = false; // getDisplayInfo gives null
+    const char* name;
+    std::uint32_t configureResult;
+    int configured = 0;
 
     static FakeDriver& Of(IDisplayDriver* self) { return *static_cast<FakeDriver*>(self); }
     static void Log(IDisplayDriver* self, std::string call) { Of(self).calls.push_back(std::move(call)); }
@@ -28,7 +37,7 @@ struct FakeDriver : IDisplayDriver {
         [](IDisplayDriver* s) { Log(s, "release"); },
         [](IDisplayDriver* s) { Log(s, "init"); },
         [](IDisplayDriver* s) { Log(s, "shutdown"); },
-        [](IDisplayDriver*) -> std::uint32_t { return 1; },
+        [](IDisplayDriver* s) { return ++Of(s).configured, Of(s).configureResult; },
         [](IDisplayDriver* s, DisplayInfo* out) { return Of(s).nullInfo ? nullptr : (*out = Of(s).info, out); },
         [](IDisplayDriver* s) { Log(s, "clear"); },
         [](IDisplayDriver* s) { Log(s, "prepareShutdown"); },
@@ -40,14 +49,22 @@ struct FakeDriver : IDisplayDriver {
             Log(s, "region:" + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
                        std::to_string(h));
         },
-        [](IDisplayDriver*, char* buffer) { std::memset(buffer, 'N', GLANCER_TEXT_SIZE); }, // no terminator
+        [](IDisplayDriver* s, char* buffer) {
+            if (Of(s).name != nullptr)
+                std::strcpy(buffer, Of(s).name);
+            else
+                std::memset(buffer, 'N', GLANCER_TEXT_SIZE);
+        },
     };
 };
 
 // One variable "var" (index 0) and images "img0", "img1", ... by index. A
-// text as long as the buffer arrives without a terminator.
+// text as long as the buffer arrives without a terminator. configure counts
+// and answers `configureResult`.
 struct FakeData : IData {
-    FakeData() { vtbl = &kVtbl; }
+    explicit FakeData(std::uint32_t configureResult = 0) : configureResult(configureResult) { vtbl = &kVtbl; }
+    std::uint32_t configureResult;
+    int configured = 0;
     std::uint32_t type = GLANCER_VAR_INT;
     std::int32_t integer = 0;
     double real = 0.0;
@@ -65,9 +82,10 @@ struct FakeData : IData {
         else
             std::memcpy(value, d.type == GLANCER_VAR_INT ? static_cast<const void*>(&d.integer) : &d.real, size);
     }
+    static std::uint32_t Configure(IData* self) { return ++Of(self).configured, Of(self).configureResult; }
     static constexpr IDataVtbl kVtbl = {
-        nullptr, nullptr, nullptr, nullptr, GetValue, [](IData* s, std::uint32_t i) { return Of(s).images.at(i); },
-        nullptr, nullptr, nullptr, nullptr, nullptr,  nullptr,
+        nullptr, nullptr, nullptr, Configure, GetValue, [](IData* s, std::uint32_t i) { return Of(s).images.at(i); },
+        nullptr, nullptr, nullptr, nullptr,   nullptr,  nullptr,
         nullptr, nullptr,
     };
 

@@ -11,6 +11,8 @@
  * in section "RecordDriver" (122x32 pixels, 20x4 characters when unset).
  * configure reports a dialog only when "HasDialog" is 1 there.
  */
+#include <stdlib.h>
+
 #include "tests/plugins/test_plugin_util.h"
 
 #ifndef RECORD_FILE
@@ -70,38 +72,34 @@ static DisplayInfo* GLANCER_CALL DriverGetDisplayInfo(IDisplayDriver* self, Disp
 
 static void GLANCER_CALL DriverWriteText(IDisplayDriver* self, const char* text, uint32_t x, uint32_t y)
 {
-    FILE* file = fopen(RECORD_FILE, "a");
+    char line[64 + GLANCER_TEXT_SIZE];
     (void)self;
-    if (file == NULL)
-        return;
-    fprintf(file, "writeText %u %u %s\n", (unsigned)x, (unsigned)y, text != NULL ? text : "(null)");
-    fclose(file);
+    snprintf(line, sizeof line, "writeText %u %u %s", (unsigned)x, (unsigned)y, text != NULL ? text : "(null)");
+    Record(line);
 }
 
+/* Each row goes out as 0/1 characters; a region outside the frame as " outside". */
 static void GLANCER_CALL DriverUpdateRegion(IDisplayDriver* self, const FrameBufferHeader* frame, uint32_t x,
                                             uint32_t y, uint32_t width, uint32_t height)
 {
-    FILE* file = fopen(RECORD_FILE, "a");
-    uint32_t row;
-    uint32_t column;
+    int inside = frame != NULL && frame->pixels != NULL && (uint64_t)x + width <= frame->xPixels &&
+                 (uint64_t)y + height <= frame->yPixels;
+    size_t size = 64 + (inside ? (size_t)height * (width + 1) : 8), at;
+    char* line = (char*)malloc(size);
+    uint32_t row, column;
     (void)self;
-    if (file == NULL)
+    if (line == NULL)
         return;
-    fprintf(file, "updateRegion %u %u %u %u", (unsigned)x, (unsigned)y, (unsigned)width, (unsigned)height);
-    if (frame == NULL || frame->pixels == NULL || (uint64_t)x + width > frame->xPixels ||
-        (uint64_t)y + height > frame->yPixels) {
-        fputs(" outside\n", file);
-        fclose(file);
-        return;
-    }
-    for (row = y; row < y + height; ++row) {
-        const uint8_t* line = frame->pixels + (size_t)row * frame->xPixels;
-        fputc(' ', file);
+    at = (size_t)snprintf(line, size, "updateRegion %u %u %u %u%s", (unsigned)x, (unsigned)y, (unsigned)width,
+                          (unsigned)height, inside ? "" : " outside");
+    for (row = y; inside && row < y + height; ++row) {
+        line[at++] = ' ';
         for (column = x; column < x + width; ++column)
-            fputc(line[column] != 0 ? '1' : '0', file);
+            line[at++] = frame->pixels[(size_t)row * frame->xPixels + column] != 0 ? '1' : '0';
     }
-    fputc('\n', file);
-    fclose(file);
+    line[at] = '\0';
+    Record(line);
+    free(line);
 }
 
 static void GLANCER_CALL DriverGetName(IDisplayDriver* self, char* buffer)

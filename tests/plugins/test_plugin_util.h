@@ -65,36 +65,34 @@ static void StubPluginRecord(IPlugin* self, const char* what)
     AppendLine("plugin_calls.txt", line);
 }
 
-static void GLANCER_CALL StubPluginRelease(IPlugin* self)
-{
-    StubPluginRecord(self, "release");
-}
-static void GLANCER_CALL StubPluginInit(IPlugin* self)
-{
-    StubPluginRecord(self, "init");
-}
-static void GLANCER_CALL StubPluginShutdown(IPlugin* self)
-{
-    StubPluginRecord(self, "shutdown");
-}
-static void GLANCER_CALL StubPluginName(IPlugin* self, char* buffer, uint32_t size)
-{
-    PutText(buffer, size, ((StubPlugin*)self)->name);
-}
-
+/* A call that only records its name, or an info text naming its slot. */
+#define STUB_PLUGIN_CALL(function, what)                                                                               \
+    static void GLANCER_CALL function(IPlugin* self)                                                                   \
+    {                                                                                                                  \
+        StubPluginRecord(self, what);                                                                                  \
+    }
 #define STUB_PLUGIN_INFO(n)                                                                                            \
     static void GLANCER_CALL StubPluginInfo##n(IPlugin* self, char* buffer, uint32_t size)                             \
     {                                                                                                                  \
         (void)self;                                                                                                    \
         PutText(buffer, size, "info" #n);                                                                              \
     }
+STUB_PLUGIN_CALL(StubPluginRelease, "release")
+STUB_PLUGIN_CALL(StubPluginInit, "init")
+STUB_PLUGIN_CALL(StubPluginShutdown, "shutdown")
 STUB_PLUGIN_INFO(1)
 STUB_PLUGIN_INFO(2)
 STUB_PLUGIN_INFO(3)
 STUB_PLUGIN_INFO(4)
 STUB_PLUGIN_INFO(5)
 STUB_PLUGIN_INFO(6)
+#undef STUB_PLUGIN_CALL
 #undef STUB_PLUGIN_INFO
+
+static void GLANCER_CALL StubPluginName(IPlugin* self, char* buffer, uint32_t size)
+{
+    PutText(buffer, size, ((StubPlugin*)self)->name);
+}
 
 static const IPluginVtbl kStubPluginVtbl TEST_UNUSED = {
     StubPluginRelease, StubPluginInit,  StubPluginShutdown, StubPluginName,  StubPluginInfo1,
