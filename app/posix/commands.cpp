@@ -38,6 +38,15 @@ void NotFound(const char* what, const std::string& name, const char* plural, con
                  JoinNames(found).c_str());
 }
 
+// The driver a NAME argument means, or -1 after telling the user what exists.
+int ResolveDriver(const std::vector<std::string>& names, const std::string& name)
+{
+    const int found = Resolve(names, name);
+    if (found < 0)
+        NotFound("display driver", name, "drivers", names);
+    return found;
+}
+
 } // namespace
 
 int ListDrivers()
@@ -66,11 +75,9 @@ int UseDriver(const std::string& name)
     Core& core = TheCore();
     const PluginSession session(core);
     const std::vector<std::string> names = DriverNames(core.drivers);
-    const int found = Resolve(names, name);
-    if (found < 0) {
-        NotFound("display driver", name, "drivers", names);
+    const int found = ResolveDriver(names, name);
+    if (found < 0)
         return 1;
-    }
     const std::string& chosen = names[static_cast<std::size_t>(found)];
     StoreDriverSetting(chosen);
     if (ReadDriverSetting() != chosen) {
@@ -86,11 +93,9 @@ int ConfigureDriverCommand(const std::string& name)
     Core& core = TheCore();
     const PluginSession session(core);
     const std::vector<std::string> names = DriverNames(core.drivers);
-    const int found = Resolve(names, name);
-    if (found < 0) {
-        NotFound("display driver", name, "drivers", names);
+    const int found = ResolveDriver(names, name);
+    if (found < 0)
         return 1;
-    }
     if (!ConfigureDriver(core.drivers, names[static_cast<std::size_t>(found)]))
         std::printf("%s\n", kNoDialog);
     std::fflush(stdout);
