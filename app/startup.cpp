@@ -22,9 +22,8 @@ bool StartUp(Core& core, platform::PeriodicTimer& timer)
     PluginImageFactory pluginImage;
     AnimationFactory animation;
     GraphFactory graph;
-    for (ItemFactory* factory : {static_cast<ItemFactory*>(&text), static_cast<ItemFactory*>(&pluginText),
-                                 static_cast<ItemFactory*>(&image), static_cast<ItemFactory*>(&pluginImage),
-                                 static_cast<ItemFactory*>(&animation), static_cast<ItemFactory*>(&graph)})
+    ItemFactory* const all[] = {&text, &pluginText, &image, &pluginImage, &animation, &graph};
+    for (ItemFactory* factory : all)
         core.AddFactory(*factory);
 
     const bool initialised = core.Init();
