@@ -9,9 +9,17 @@
  *
  * Geometry comes from the settings "XPixels", "YPixels", "XChars", "YChars"
  * in section "RecordDriver" (122x32 pixels, 20x4 characters when unset).
- * configure reports a dialog only when "HasDialog" is 1 there.
+ * configure reports a dialog only when "HasDialog" is 1 there; it then holds
+ * the caller for "ConfigureMs" milliseconds (none when unset), as a plugin
+ * waiting in its own dialog would, and logs "RecordDriver configure" on
+ * entry and "RecordDriver configure done" on return.
  */
 #include <stdlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
 
 #include "tests/plugins/test_plugin_util.h"
 
@@ -29,6 +37,16 @@ static uint32_t Setting(const char* name, uint32_t fallback)
 {
     int32_t value = gServices != NULL ? gServices->vtbl->ReadInt(gServices, name, RECORD_SECTION) : 0;
     return value > 0 ? (uint32_t)value : fallback;
+}
+
+static void Pause(uint32_t ms)
+{
+#ifdef _WIN32
+    Sleep(ms);
+#else
+    struct timespec wait = {(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};
+    nanosleep(&wait, NULL);
+#endif
 }
 
 /* The calls that only record their name. */
@@ -51,6 +69,8 @@ static uint32_t GLANCER_CALL DriverConfigure(IDisplayDriver* self)
     Record("configure");
     if (gServices != NULL && gServices->vtbl->ReadInt(gServices, "HasDialog", RECORD_SECTION) == 1) {
         LogLine("RecordDriver configure");
+        Pause(Setting("ConfigureMs", 0));
+        LogLine("RecordDriver configure done");
         return 0;
     }
     return 1;

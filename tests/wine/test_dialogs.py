@@ -1,5 +1,5 @@
 """The driver dialog and the plugin dialog, driven through their controls."""
-from wineharness import WineTestCase, reg_get, reg_set
+from wineharness import WineTestCase, reg_get, reg_set, wait_until
 
 SELECT_DRIVER, CONFIGURE_PLUGINS = 32770, 32774
 OK, CANCEL, COMBO, CONFIGURE, LIST = 1, 2, 1000, 1001, 1002
@@ -58,7 +58,7 @@ class DriverDialogTest(WineTestCase):
         self.assert_clean_shutdown(run, released_driver=False)
 
     def test_configure_opens_the_driver_dialog_or_says_there_is_none(self):
-        run = self.start(["recorddriver", "wineprobe"], driver="RecordDriver")
+        run = self.start(["recorddriver", "wineprobe", "testdata"], driver="RecordDriver")
         run.wait_file("driver_calls.txt", "writeText 0 0 Hello")
         dialog = self.open_dialog(run)
 
@@ -66,9 +66,19 @@ class DriverDialogTest(WineTestCase):
         self.assertEqual(self.desktop.message_box("No configuration"), NO_CONFIGURATION)
         self.assertIn("configure", run.read("driver_calls.txt").splitlines())
 
-        reg_set(self.desktop, "HasDialog", "REG_DWORD", "1", key=r"HKCU\Software\Glancer\RecordDriver")
+        # A driver dialog that stays open blocks only the main thread: ticks keep drawing.
+        for name, value in (("HasDialog", "1"), ("ConfigureMs", "2000")):
+            reg_set(self.desktop, name, "REG_DWORD", value, key=r"HKCU\Software\Glancer\RecordDriver")
         self.desktop.control("click", dialog, CONFIGURE)
         run.wait_log("RecordDriver configure")
+
+        def drawn_during_configure():
+            calls = run.read("driver_calls.txt").splitlines()
+            since = calls[len(calls) - calls[::-1].index("configure"):]
+            return sum(line.startswith("writeText 0 1 count") for line in since)
+        wait_until(lambda: drawn_during_configure() >= 3, "the display to refresh while configure runs")
+        self.assertNotIn("RecordDriver configure done", run.log())
+        run.wait_log("RecordDriver configure done")
 
         for choice in ("TrayProbe", None):
             if choice is None:
