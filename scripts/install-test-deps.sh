@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ gcc pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   python3
-  mingw-w64 wine64 xvfb x11-utils imagemagick
+  mingw-w64 wine wine64 xvfb x11-utils imagemagick
 )
 if [ "${1:-}" = "--build-only" ]; then
   packages=(cmake ninja-build g++ gcc)
@@ -25,4 +25,4 @@ sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 echo "Installing: ${missing[*]}"
 "${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"

@@ -26,4 +26,4 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -j "$
 run_preset mingw32
 
 run_preset mingw64
-ctest --test-dir build/mingw64 --output-on-failure
+GLANCER_REQUIRE_WINE=1 ctest --test-dir build/mingw64 --output-on-failure
