@@ -16,14 +16,8 @@ bool StartUp(Core& core, platform::PeriodicTimer& timer)
     LogStream << "Glancer starting" << std::endl;
 
     // The factories are needed only while Init reads the screen files.
-    TextFactory text;
-    PluginTextFactory pluginText;
-    ImageFactory image;
-    PluginImageFactory pluginImage;
-    AnimationFactory animation;
-    GraphFactory graph;
-    ItemFactory* const all[] = {&text, &pluginText, &image, &pluginImage, &animation, &graph};
-    for (ItemFactory* factory : all)
+    StandardItemFactories factories;
+    for (ItemFactory* factory : factories.All())
         core.AddFactory(*factory);
 
     const bool initialised = core.Init();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -63,4 +64,16 @@ struct AnimationFactory final : ConcreteItemFactory<AnimationItem> {
 };
 struct GraphFactory final : ConcreteItemFactory<GraphItem> {
     GraphFactory() : ConcreteItemFactory("graph") {}
+};
+
+// The six factories start-up registers, in their registration order.
+struct StandardItemFactories {
+    TextFactory text;
+    PluginTextFactory pluginText;
+    ImageFactory image;
+    PluginImageFactory pluginImage;
+    AnimationFactory animation;
+    GraphFactory graph;
+
+    std::array<ItemFactory*, 6> All() { return {&text, &pluginText, &image, &pluginImage, &animation, &graph}; }
 };

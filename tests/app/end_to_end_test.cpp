@@ -2,8 +2,6 @@
 // hand so every driver call can be checked tick by tick.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-
 #include "core/core.h"
 #include "items/item_factory.h"
 #include "tests/common/test_env.h"
@@ -57,14 +55,8 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line)
 
 TEST_F(EndToEnd, DrivesTheDisplayTickByTick)
 {
-    TextFactory text;
-    PluginTextFactory pluginText;
-    ImageFactory image;
-    PluginImageFactory pluginImage;
-    AnimationFactory animation;
-    GraphFactory graph;
-    for (ItemFactory* factory :
-         std::initializer_list<ItemFactory*>{&text, &pluginText, &image, &pluginImage, &animation, &graph})
+    StandardItemFactories factories;
+    for (ItemFactory* factory : factories.All())
         core.AddFactory(*factory);
     ASSERT_TRUE(core.Init());
     // Invalid items are dropped while the screen is read.
