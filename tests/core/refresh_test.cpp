@@ -75,12 +75,6 @@ TEST_F(Refresh, NextScreenGivesUpAfterTwoWraps)
     Run("Core.NextScreen", "");
     EXPECT_EQ(core.currentScreen, 0u);
     EXPECT_EQ(Calls("clear"), 1u);
-
-    core.SetFlag("x");
-    core.ClearFlag("x");
-    core.SetFlag("y");
-    Run("Core.NextScreen", "");
-    EXPECT_EQ(core.currentScreen, 0u);
 }
 
 TEST_F(Refresh, ScreensSwitchingWithoutDelayDoNotHangTheTick)

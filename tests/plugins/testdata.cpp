@@ -83,25 +83,10 @@ std::atomic<std::int32_t> textCounter{0};
 std::uint8_t checkerPixels[4 * 4] = {1, 0, 1, 0, 0, 1, 0, 1, 1, 0, 1, 0, 0, 1, 0, 1};
 PluginImage checker{checkerPixels, 4, 4, 7, 4 * 4};
 
-void GLANCER_CALL Release(IData*)
+// Fills a catalogue buffer from the table, or with "" past its end.
+void Describe(std::uint32_t index, char* buffer, const char* Variable::*field)
 {
-}
-void GLANCER_CALL Init(IData*)
-{
-    try {
-        feeder.Start();
-    } catch (...) { // nothing may escape into the program
-        LogLine("TestData: flag thread not started");
-    }
-}
-void GLANCER_CALL Shutdown(IData*)
-{
-    feeder.Stop();
-}
-std::uint32_t GLANCER_CALL Configure(IData*)
-{
-    LogLine("TestData configure");
-    return 0;
+    PutText(buffer, GLANCER_TEXT_SIZE, index < kVariableCount ? kVariables[index].*field : "");
 }
 
 void GLANCER_CALL GetValue(IData*, std::uint32_t index, void* value, std::uint32_t size)
@@ -117,46 +102,31 @@ void GLANCER_CALL GetValue(IData*, std::uint32_t index, void* value, std::uint32
         PutText(static_cast<char*>(value), size, text);
     }
 }
-PluginImage* GLANCER_CALL GetImage(IData*, std::uint32_t index)
-{
-    return index == 0 ? &checker : nullptr;
-}
 
-std::int32_t GLANCER_CALL VariableCount(IData*)
-{
-    return static_cast<std::int32_t>(kVariableCount);
-}
-void GLANCER_CALL VariableId(IData*, std::uint32_t index, char* buffer)
-{
-    PutText(buffer, GLANCER_TEXT_SIZE, index < kVariableCount ? kVariables[index].id : "");
-}
-void GLANCER_CALL VariableName(IData*, std::uint32_t index, char* buffer)
-{
-    PutText(buffer, GLANCER_TEXT_SIZE, index < kVariableCount ? kVariables[index].name : "");
-}
-std::uint32_t GLANCER_CALL VariableType(IData*, std::uint32_t index)
-{
-    return index < kVariableCount ? kVariables[index].type : 0;
-}
-std::int32_t GLANCER_CALL ImageCount(IData*)
-{
-    return 1;
-}
-void GLANCER_CALL ImageId(IData*, std::uint32_t index, char* buffer)
-{
-    PutText(buffer, GLANCER_TEXT_SIZE, index == 0 ? "img2" : "");
-}
-void GLANCER_CALL ImageName(IData*, std::uint32_t index, char* buffer)
-{
-    PutText(buffer, GLANCER_TEXT_SIZE, index == 0 ? "Checkerboard" : "");
-}
-void GLANCER_CALL Name(IData*, char* buffer)
-{
-    PutText(buffer, GLANCER_TEXT_SIZE, "TestData");
-}
-
-const IDataVtbl kDataVtbl = {Release,    Init,         Shutdown,     Configure,  GetValue, GetImage,  VariableCount,
-                             VariableId, VariableName, VariableType, ImageCount, ImageId,  ImageName, Name};
+const IDataVtbl kDataVtbl = {
+    [](IData*) {},
+    [](IData*) {
+        try {
+            feeder.Start();
+        } catch (...) { // nothing may escape into the program
+            LogLine("TestData: flag thread not started");
+        }
+    },
+    [](IData*) { feeder.Stop(); },
+    [](IData*) -> std::uint32_t { return LogLine("TestData configure"), 0; },
+    GetValue,
+    [](IData*, std::uint32_t index) { return index == 0 ? &checker : nullptr; },
+    [](IData*) { return static_cast<std::int32_t>(kVariableCount); },
+    [](IData*, std::uint32_t index, char* buffer) { Describe(index, buffer, &Variable::id); },
+    [](IData*, std::uint32_t index, char* buffer) { Describe(index, buffer, &Variable::name); },
+    [](IData*, std::uint32_t index) { return index < kVariableCount ? kVariables[index].type : 0u; },
+    [](IData*) -> std::int32_t { return 1; },
+    [](IData*, std::uint32_t index, char* buffer) { PutText(buffer, GLANCER_TEXT_SIZE, index == 0 ? "img2" : ""); },
+    [](IData*, std::uint32_t index, char* buffer) {
+        PutText(buffer, GLANCER_TEXT_SIZE, index == 0 ? "Checkerboard" : "");
+    },
+    [](IData*, char* buffer) { PutText(buffer, GLANCER_TEXT_SIZE, "TestData"); },
+};
 IData data{&kDataVtbl};
 
 StubPlugin plugin{{&kStubPluginVtbl}, "TestData"};
