@@ -11,89 +11,79 @@ namespace {
 
 using vdisplay::Settings;
 
-// A settings store behind a services table, storing values as the program
-// does: integers as four bytes, texts with their terminator; ReadString
-// gives any value's bytes.
-struct FakeStore {
-    std::map<std::string, std::string> values; // "section/name" -> bytes
-    std::vector<std::string> log;
-    bool keyExists = true;
-};
-FakeStore* store = nullptr;
-
-std::string Key(const char* name, const char* section)
-{
-    return std::string(section) + "/" + name;
-}
+// Settings stored as the program stores them (integers as four bytes,
+// texts with their terminator); ReadString gives any value's bytes.
+std::map<std::string, std::string> values; // name -> bytes
+std::vector<std::string> logged;
+bool keyExists = true;
 
 void GLANCER_CALL Log(CoreServices*, const char* text)
 {
-    store->log.push_back(text);
+    logged.push_back(text);
 }
 void GLANCER_CALL WriteInt(CoreServices*, const char* name, std::uint32_t value, const char* section)
 {
-    store->values[Key(name, section)] = std::string(reinterpret_cast<const char*>(&value), 4);
+    EXPECT_STREQ(section, "VirtualDisplay");
+    values[name] = std::string(reinterpret_cast<const char*>(&value), 4);
 }
-void GLANCER_CALL WriteString(CoreServices*, const char* name, const char* text, const char* section)
+void GLANCER_CALL WriteString(CoreServices*, const char* name, const char* text, const char*)
 {
-    store->values[Key(name, section)] = std::string(text, std::strlen(text) + 1);
+    values[name] = std::string(text, std::strlen(text) + 1);
 }
-std::int32_t GLANCER_CALL ReadInt(CoreServices*, const char* name, const char* section)
+std::int32_t GLANCER_CALL ReadInt(CoreServices*, const char* name, const char*)
 {
-    const auto found = store->values.find(Key(name, section));
     std::int32_t value = 0;
-    if (found != store->values.end() && found->second.size() == 4)
-        std::memcpy(&value, found->second.data(), 4);
+    if (values.count(name) != 0 && values[name].size() == 4)
+        std::memcpy(&value, values[name].data(), 4);
     return value;
 }
-void GLANCER_CALL ReadString(CoreServices*, const char* name, const char* section, char* buffer)
+void GLANCER_CALL ReadString(CoreServices*, const char* name, const char*, char* buffer)
 {
-    const auto found = store->values.find(Key(name, section));
-    if (found == store->values.end()) {
-        if (store->keyExists)
+    if (values.count(name) == 0) {
+        if (keyExists)
             std::memcpy(buffer, "\n", 2);
         return;
     }
-    std::memcpy(buffer, found->second.data(), found->second.size());
-    buffer[found->second.size()] = '\0';
+    std::memcpy(buffer, values[name].data(), values[name].size());
+    buffer[values[name].size()] = '\0';
 }
 
-CoreServices* Services(FakeStore& fake)
-{
-    static CoreServicesVtbl table{};
-    table.Log = Log;
-    table.WriteInt = WriteInt;
-    table.WriteString = WriteString;
-    table.ReadInt = ReadInt;
-    table.ReadString = ReadString;
-    static CoreServices services{&table};
-    store = &fake;
-    return &services;
-}
+CoreServicesVtbl table = [] {
+    CoreServicesVtbl t{};
+    t.Log = Log;
+    t.WriteInt = WriteInt;
+    t.WriteString = WriteString;
+    t.ReadInt = ReadInt;
+    t.ReadString = ReadString;
+    return t;
+}();
+CoreServices services{&table};
 
 void SetInt(const char* name, std::uint32_t value)
 {
-    WriteInt(nullptr, name, value, vdisplay::kSettingsSection);
+    WriteInt(nullptr, name, value, "VirtualDisplay");
+}
+
+std::string Text(const Settings& s)
+{
+    const vdisplay::Geometry& g = s.geometry;
+    return std::to_string(g.xPixels) + "x" + std::to_string(g.yPixels) + " " + std::to_string(g.xChars) + "x" +
+           std::to_string(g.yChars) + " " + vdisplay::FormatColour(s.litColour) + "/" +
+           vdisplay::FormatColour(s.unlitColour) + " scale " + std::to_string(s.scale) + " at " +
+           std::to_string(s.windowX) + "," + std::to_string(s.windowY) + " [" + s.snapshot + "] [" + s.output +
+           "] border " + std::to_string(s.border);
 }
 
 TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
 {
-    for (const bool keyExists : {false, true}) {
-        FakeStore fake;
-        fake.keyExists = keyExists;
-        const Settings read = vdisplay::ReadSettings(Services(fake));
-        const Settings defaults;
-        EXPECT_EQ(read.geometry.xPixels, 122u);
-        EXPECT_EQ(read.geometry.yChars, defaults.geometry.yChars);
-        EXPECT_EQ(read.litColour, defaults.litColour);
-        EXPECT_EQ(read.windowX, -1);
-        EXPECT_EQ(read.snapshot, "");
-        EXPECT_TRUE(read.border);
-        EXPECT_EQ(fake.log, std::vector<std::string>{});
+    for (const bool exists : {false, true}) {
+        values.clear();
+        logged.clear();
+        keyExists = exists;
+        EXPECT_EQ(Text(vdisplay::ReadSettings(&services)), "122x32 20x4 1E2814/9CBC3C scale 4 at -1,-1 [] [] border 1");
+        EXPECT_EQ(logged, std::vector<std::string>{});
     }
 
-    FakeStore fake;
-    CoreServices* services = Services(fake);
     SetInt("XPixels", 100000);
     SetInt("YPixels", 0);
     SetInt("XChars", 40);
@@ -101,23 +91,13 @@ TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
     SetInt("Scale", 17);
     SetInt("WindowX", static_cast<std::uint32_t>(-250));
     SetInt("Border", 0);
-    WriteString(services, "YPixels", "64", vdisplay::kSettingsSection); // a number kept as text
-    WriteString(services, "LitColour", "12345G", vdisplay::kSettingsSection);
-    WriteString(services, "UnlitColour", "a0b1C2", vdisplay::kSettingsSection);
-    WriteString(services, "Snapshot", "/tmp/panel.png", vdisplay::kSettingsSection);
-    const Settings read = vdisplay::ReadSettings(services);
-    EXPECT_EQ(read.geometry.xPixels, 122u);
-    EXPECT_EQ(read.geometry.yPixels, 64u);
-    EXPECT_EQ(read.geometry.xChars, 40u);
-    EXPECT_EQ(read.geometry.yChars, 4u);
-    EXPECT_EQ(read.scale, 4u);
-    EXPECT_EQ(read.windowX, -250);
-    EXPECT_EQ(read.windowY, -1);
-    EXPECT_FALSE(read.border);
-    EXPECT_EQ(read.litColour, Settings().litColour);
-    EXPECT_EQ(read.unlitColour, 0xA0B1C2u);
-    EXPECT_EQ(read.snapshot, "/tmp/panel.png");
-    EXPECT_EQ(fake.log, (std::vector<std::string>{
+    WriteString(nullptr, "YPixels", "64", vdisplay::kSettingsSection); // a number kept as text
+    WriteString(nullptr, "LitColour", "12345G", vdisplay::kSettingsSection);
+    WriteString(nullptr, "UnlitColour", "a0b1C2", vdisplay::kSettingsSection);
+    WriteString(nullptr, "Snapshot", "/tmp/panel.png", vdisplay::kSettingsSection);
+    EXPECT_EQ(Text(vdisplay::ReadSettings(&services)),
+              "122x64 40x4 1E2814/A0B1C2 scale 4 at -250,-1 [/tmp/panel.png] [] border 0");
+    EXPECT_EQ(logged, (std::vector<std::string>{
                             "Virtual display: XPixels 100000 is outside 1..1024, using 122",
                             "Virtual display: YChars -1 is outside 1..256, using 4",
                             "Virtual display: LitColour \"12345G\" is not a colour RRGGBB, using 1E2814",
@@ -127,8 +107,8 @@ TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
 
 TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
 {
-    FakeStore fake;
-    CoreServices* services = Services(fake);
+    values.clear();
+    logged.clear();
     Settings written;
     written.geometry = vdisplay::Geometry{1024, 1, 256, 1};
     written.litColour = 0x000000;
@@ -139,21 +119,10 @@ TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
     written.snapshot = "C:\\panel.pbm";
     written.output = "/dev/pts/3";
     written.border = false;
-    vdisplay::WriteSettings(services, written);
-    const Settings read = vdisplay::ReadSettings(services);
-    EXPECT_EQ(read.geometry.xPixels, 1024u);
-    EXPECT_EQ(read.geometry.yPixels, 1u);
-    EXPECT_EQ(read.geometry.xChars, 256u);
-    EXPECT_EQ(read.litColour, 0u);
-    EXPECT_EQ(read.unlitColour, 0xFFFFFFu);
-    EXPECT_EQ(read.scale, 16u);
-    EXPECT_EQ(read.windowX, -32000);
-    EXPECT_EQ(read.windowY, 77);
-    EXPECT_EQ(read.snapshot, written.snapshot);
-    EXPECT_EQ(read.output, written.output);
-    EXPECT_FALSE(read.border);
-    EXPECT_EQ(fake.log, std::vector<std::string>{});
-    EXPECT_EQ(fake.values["VirtualDisplay/LitColour"], std::string("000000", 7));
+    vdisplay::WriteSettings(&services, written);
+    EXPECT_EQ(Text(vdisplay::ReadSettings(&services)), Text(written));
+    EXPECT_EQ(logged, std::vector<std::string>{});
+    EXPECT_EQ(values["LitColour"], std::string("000000", 7));
 
     std::uint32_t colour = 7;
     for (const char* bad : {"", "12345", "1234567", "#12345", "12 456", "0x1234", "GGGGGG"})
@@ -164,8 +133,7 @@ TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
     EXPECT_EQ(vdisplay::FormatColour(colour), "FFA09B");
     EXPECT_EQ(vdisplay::FormatColour(0x0A0B0C), "0A0B0C");
 
-    const Settings none = vdisplay::ReadSettings(nullptr); // no services: defaults, nothing written
-    EXPECT_EQ(none.geometry.xChars, 20u);
+    EXPECT_EQ(Text(vdisplay::ReadSettings(nullptr)), Text(Settings())); // no services: defaults
     vdisplay::WriteSettings(nullptr, written);
 }
 
