@@ -92,7 +92,7 @@ class Running(harness.Case):
 
 class Demo(harness.Case):
     def test_demo_screens_with_the_shipped_plugins(self):
-        work = self.workdir(plugins=("terminal", "sysinfo"), screens=None)
+        work = self.workdir(plugins=("terminal", "system"), screens=None)
         shutil.copytree(os.path.join(harness.EXAMPLES, "screens"), work.file("screens"))
         panel = work.file("panel.txt")
         # Geometry and output through the driver's own configuration.
