@@ -1,6 +1,9 @@
 // The probe on Windows: system times, memory status, the interface table
 // of the IP helper and the free space of a drive.
+// The order matters: the extended interface table is declared only after
+// the IPv6 definitions.
 #include <winsock2.h>
+#include <ws2ipdef.h>
 #include <windows.h>
 #include <iphlpapi.h>
 
