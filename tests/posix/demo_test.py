@@ -9,6 +9,7 @@ import time
 
 import harness
 import panel
+import terminal_picture
 
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "demo.sh")
 # Wide and tall enough for the 122 x 32 panel in half blocks inside its box.
@@ -58,6 +59,11 @@ class DemoScript(harness.Case):
             return panel.find_text(panel.decode_halfblocks(tmux.pane()), text) is not None
 
         harness.wait_for(lambda: shown(TITLE), "the first screen's title", timeout=15)
+        if os.environ.get("GLANCER_UPDATE_SCREENSHOTS"):
+            time.sleep(1.5)  # let the marquees move in
+            capture = tmux("capture-pane", "-p", "-e", "-t", "demo").stdout.splitlines()
+            terminal_picture.write_png(capture, os.path.join(os.path.dirname(SCRIPT), "..", "docs",
+                                                             "screenshot-terminal-demo.png"))
 
         # The screens rotate every few seconds on their own.
         seen = set()
