@@ -121,8 +121,22 @@ static int Run(int argc, char** argv)
         SendMessageA(control, IsCombo(control) ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)atoi(argv[3]), 0);
         return 0;
     }
+    if (strcmp(command, "rect") == 0 && argc == 2) {
+        /* The client area in screen coordinates, and the window's corner. */
+        RECT client, frame;
+        POINT corner = {0, 0};
+        if (!GetClientRect(window, &client) || !GetWindowRect(window, &frame) || !ClientToScreen(window, &corner))
+            return 1;
+        printf("left=%ld\ntop=%ld\nwidth=%ld\nheight=%ld\nwindow_left=%ld\nwindow_top=%ld\niconic=%d\n",
+               (long)corner.x, (long)corner.y, (long)client.right, (long)client.bottom, (long)frame.left,
+               (long)frame.top, IsIconic(window) ? 1 : 0);
+        return 0;
+    }
+    if (strcmp(command, "move") == 0 && argc == 4)
+        return SetWindowPos(window, NULL, atoi(argv[2]), atoi(argv[3]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
     fprintf(stderr, "usage: find CLASS [TITLE] | alive HWND | drop-icon HWND | post HWND MSG WPARAM LPARAM |\n"
-                    "  click HWND ID | controls HWND | select HWND ID INDEX\n");
+                    "  click HWND ID | controls HWND | select HWND ID INDEX | rect HWND | move HWND X Y\n");
     return 2;
 }
 

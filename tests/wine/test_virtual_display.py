@@ -1,0 +1,127 @@
+"""The "Virtual display" driver's window, its snapshot file, and the release
+zip run from the folder it unpacks to."""
+import glob
+import os
+import shutil
+import tempfile
+import zipfile
+
+import pictures
+from wineharness import CONFIG, WineTestCase, reg_get, reg_set, wait_until
+
+DRIVER = "Virtual display"
+TITLE = "Glancer - Virtual display"
+CLASS = "GlancerVirtualDisplay"
+SECTION = r"HKCU\Software\Glancer\VirtualDisplay"
+LIT, UNLIT = (0x1E, 0x28, 0x14), (0x9C, 0xBC, 0x3C)  # the default colours
+SCALE = 4
+WM_CLOSE, WM_EXITSIZEMOVE = 16, 562
+SCREEN_XML = """<screen>
+<name>Main</name>
+<item type="text" x="0" y="0"><fieldsize>10</fieldsize><textdata>Glancer</textdata><refresh>100</refresh></item>
+<item type="text" x="3" y="2"><fieldsize>4</fieldsize><textdata>Wine</textdata><refresh>100</refresh></item>
+</screen>
+"""
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+SCREENSHOT = os.path.join(SOURCE, "docs", "screenshot-windows-demo.png")
+
+
+class VirtualDisplayTest(WineTestCase):
+    def window_rect(self, hwnd):
+        values = self.desktop.control("rect", hwnd)
+        return {k: int(values[k]) for k in ("left", "top", "width", "height", "window_left", "window_top",
+                                             "iconic")}
+
+    def panel_of(self, shot, rect, width, height):
+        """The panel as a screenshot shows it, one sample a panel pixel (a
+        dot's top-left, lit even where dots keep a gap), True when lit."""
+        bezel_x, bezel_y = (rect["width"] - width * SCALE) // 2, (rect["height"] - height * SCALE) // 2
+        return [[shot.pixel(rect["left"] + bezel_x + x * SCALE, rect["top"] + bezel_y + y * SCALE) == LIT
+                 for x in range(width)] for y in range(height)]
+
+    def test_window_and_snapshot_show_the_screen_and_the_window_keeps_its_place(self):
+        workdir = self.workdir(screens=False)
+        os.mkdir(os.path.join(workdir, "screens"))
+        with open(os.path.join(workdir, "screens", "screens.xml"), "w") as f:
+            f.write("<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n")
+        with open(os.path.join(workdir, "screens", "main.xml"), "w") as f:
+            f.write(SCREEN_XML)
+        shutil.copy(os.path.join(CONFIG["plugins"], "virtual.dll"), workdir)
+        reg_set(self.desktop, "Snapshot", "REG_SZ", "panel.png", key=SECTION)
+        reg_set(self.desktop, "WindowX", "REG_DWORD", "60", key=SECTION)
+        reg_set(self.desktop, "WindowY", "REG_DWORD", "50", key=SECTION)
+        run = self.start(driver=DRIVER, workdir=workdir)
+
+        hwnd = self.desktop.wait_window(TITLE, CLASS)
+        rect = self.window_rect(hwnd)
+        self.assertEqual((rect["window_left"], rect["window_top"]), (60, 50))
+        self.assertGreaterEqual((rect["width"], rect["height"]), (122 * SCALE, 32 * SCALE))
+
+        snapshot = os.path.join(workdir, "panel.png")
+        expected = expected_panel({(0, 0): "Glancer", (3, 2): "Wine"})
+
+        def shown():
+            try:
+                picture = pictures.read_png(snapshot)
+            except (OSError, ValueError, KeyError):
+                return None
+            return picture if [[p == LIT for p in row] for row in picture.rows] == expected else None
+        picture = wait_until(shown, "the text in the snapshot")
+        self.assertEqual(picture.colours(), {LIT, UNLIT})
+
+        # The window shows the same pixels in the configured colours.
+        def window_matches():
+            return self.panel_of(pictures.screenshot(self.desktop.env), rect, 122, 32) == expected
+        wait_until(window_matches, "the window to show the snapshot's pixels")
+        shot = pictures.screenshot(self.desktop.env)
+        self.assertIn(UNLIT, shot.crop(rect["left"], rect["top"], rect["width"], rect["height"]).colours())
+
+        # A moved window's place is kept for the next start.
+        self.desktop.control("move", hwnd, 120, 90)
+        self.desktop.control("post", hwnd, WM_EXITSIZEMOVE, 0, 0)
+        wait_until(lambda: reg_get(self.desktop, "WindowX", SECTION) == "0x78", "WindowX to be stored")
+        self.assertEqual(reg_get(self.desktop, "WindowY", SECTION), "0x5a")
+
+        # Its close button only minimises it; the program ends from the tray.
+        self.desktop.control("post", hwnd, WM_CLOSE, 0, 0)
+        wait_until(lambda: self.window_rect(hwnd)["iconic"] == 1, "the window to minimise")
+        self.assertEqual(self.desktop.count(TITLE, CLASS), 1)
+        self.assertEqual(run.exit(), 0)
+        self.assertEqual(self.desktop.control("wait-gone", hwnd, 5000)["_rc"], 0)
+        self.assert_clean_shutdown(run)
+
+
+class ReleaseZipTest(WineTestCase):
+    def test_the_unpacked_zip_runs_the_demo_on_the_virtual_display(self):
+        zips = sorted(glob.glob(os.path.join(CONFIG["package"], "Glancer-*.zip")), key=os.path.getmtime)
+        self.assertTrue(zips, "no release zip in " + CONFIG["package"])
+        unpacked = tempfile.mkdtemp(prefix="glancer-zip-")
+        self.addCleanup(shutil.rmtree, unpacked, True)
+        with zipfile.ZipFile(zips[-1]) as archive:
+            names = archive.namelist()
+            archive.extractall(unpacked)
+        top = {name.split("/", 1)[0] for name in names}
+        self.assertEqual(len(top), 1, "one folder at the zip's root")
+        folder = os.path.join(unpacked, top.pop())
+        files = set(os.listdir(folder))
+        self.assertLessEqual({"glancer.exe", "virtual.dll", "README.txt", "screens"}, files)
+        self.assertTrue(os.path.isfile(os.path.join(folder, "screens", "screens.xml")))
+        # Only the shipped plugins, each named after its source folder; no test doubles.
+        shipped = {os.path.basename(p) + ".dll" for p in glob.glob(os.path.join(SOURCE, "drivers", "*")) +
+                   glob.glob(os.path.join(SOURCE, "datasources", "*"))}
+        self.assertLessEqual({f for f in files if f.endswith(".dll")}, shipped)
+
+        run = self.start(driver=DRIVER, workdir=folder, exe=os.path.join(folder, "glancer.exe"))
+        hwnd = self.desktop.wait_window(TITLE, CLASS)
+        rect = self.window_rect(hwnd)
+
+        def panel():
+            shot = pictures.screenshot(self.desktop.env)
+            lit = sum(row.count(True) for row in self.panel_of(shot, rect, 122, 32))
+            return shot if lit > 20 else None
+        shot = wait_until(panel, "the demo to draw on the panel")
+        if os.environ.get("GLANCER_UPDATE_SCREENSHOTS") == "1":
+            pictures.write_png(shot.crop(rect["left"], rect["top"], rect["width"], rect["height"]), SCREENSHOT)
+        self.assertEqual(run.exit(), 0)
+        self.assertEqual(self.desktop.control("wait-gone", hwnd, 5000)["_rc"], 0)
+        self.assert_clean_shutdown(run)
