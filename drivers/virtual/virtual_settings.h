@@ -20,6 +20,7 @@ struct Settings {
     std::int32_t windowY = -1;
     std::string snapshot;           // Snapshot: a ".png" or ".pbm" file kept up to date; empty: none
     std::string output;             // Output: where the terminal view draws (POSIX); empty: standard output
+    bool border = true;             // Border: 1 draws a thin box around the panel in the terminal, 0 none
 };
 
 // Limits of each geometry value; values outside are refused.

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "drivers/virtual/lcd_panel.h"
+#include "drivers/virtual/panel_view.h"
+#include "drivers/virtual/virtual_settings.h"
+
+namespace vdisplay {
+
+// Keeps the panel the drawing calls change and shows it without ever making
+// them wait for output: a drawing call changes the shared panel under a
+// short lock and wakes the presenter's thread, which composes the picture
+// at most 20 times a second, and only after a change, then hands it to the
+// view and writes the snapshot file.
+class Presenter {
+public:
+    Presenter() = default;
+    ~Presenter(); // Stop
+    Presenter(const Presenter&) = delete;
+    Presenter& operator=(const Presenter&) = delete;
+
+    // Call once, before any drawing call. `view` (may be null) must outlive
+    // Stop; `services` (may be null) takes the log lines.
+    void Start(const Settings& settings, PanelView* view, CoreServices* services);
+    // Shows the final state, then ends the thread. The view is left open.
+    void Stop();
+
+    // Drawing calls, safe from any thread.
+    void Clear();
+    void WriteText(const char* text, std::uint32_t x, std::uint32_t y);
+    void CopyRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                    std::uint32_t height);
+
+private:
+    template <class Change> void Draw(Change change);
+    void Run();
+    void Present() noexcept;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    LcdPanel shared_;      // guarded by mutex_
+    bool dirty_ = false;   // guarded by mutex_
+    bool stopping_ = false; // guarded by mutex_
+    std::thread thread_;
+    bool started_ = false; // Start and Stop only
+
+    // Set by Start; then used by the presenter's thread only (and by Stop
+    // once that thread has ended).
+    Settings settings_;
+    PanelView* view_ = nullptr;
+    CoreServices* services_ = nullptr;
+    LcdPanel work_;
+    std::vector<std::uint8_t> picture_;
+    std::vector<std::uint8_t> shown_;
+    bool shownAny_ = false;
+    std::vector<std::uint8_t> fileBytes_;
+    bool snapshotFailing_ = false;
+};
+
+} // namespace vdisplay
