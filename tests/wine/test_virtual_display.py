@@ -3,11 +3,15 @@ zip run from the folder it unpacks to."""
 import glob
 import os
 import shutil
+import sys
 import tempfile
 import zipfile
 
 import pictures
 from wineharness import CONFIG, WineTestCase, reg_get, reg_set, wait_until
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "posix"))
+import panel  # noqa: E402  the driver's font, read from its source
 
 DRIVER = "Virtual display"
 TITLE = "Glancer - Virtual display"
@@ -18,27 +22,46 @@ SCALE = 4
 WM_CLOSE, WM_EXITSIZEMOVE = 16, 562
 SCREEN_XML = """<screen>
 <name>Main</name>
-<item type="text" x="0" y="0"><fieldsize>10</fieldsize><textdata>Glancer</textdata><refresh>100</refresh></item>
-<item type="text" x="3" y="2"><fieldsize>4</fieldsize><textdata>Wine</textdata><refresh>100</refresh></item>
+<item type="text" x="0" y="0">
+<fieldsize>10</fieldsize>
+<textdata>Glancer</textdata>
+<refresh>100</refresh>
+</item>
+<item type="text" x="3" y="2">
+<fieldsize>4</fieldsize>
+<textdata>Wine</textdata>
+<refresh>100</refresh>
+</item>
 </screen>
 """
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 SCREENSHOT = os.path.join(SOURCE, "docs", "screenshot-windows-demo.png")
 
 
+def expected_panel(texts, width=122, height=32):
+    """The 122 x 32 panel with each text at its (column, row) cell, 1 lit."""
+    font = panel.load_font()
+    pixels = [[0] * width for _ in range(height)]
+    for (column, row), text in texts.items():
+        for dy, line in enumerate(panel.render_text(text, font)):
+            pixels[row * 8 + dy][column * 6:column * 6 + len(line)] = line
+    return pixels
+
+
+def window_rect(desktop, hwnd):
+    values = desktop.control("rect", hwnd)
+    return {k: int(values[k]) for k in ("left", "top", "width", "height", "window_left", "window_top", "iconic")}
+
+
+def panel_of(shot, rect, width=122, height=32):
+    """The panel as a screenshot of its window shows it, one sample a panel
+    pixel (a dot's top-left, lit even where dots keep a gap), 1 lit."""
+    bezel_x, bezel_y = (rect["width"] - width * SCALE) // 2, (rect["height"] - height * SCALE) // 2
+    return [[int(shot.pixel(rect["left"] + bezel_x + x * SCALE, rect["top"] + bezel_y + y * SCALE) == LIT)
+             for x in range(width)] for y in range(height)]
+
+
 class VirtualDisplayTest(WineTestCase):
-    def window_rect(self, hwnd):
-        values = self.desktop.control("rect", hwnd)
-        return {k: int(values[k]) for k in ("left", "top", "width", "height", "window_left", "window_top",
-                                             "iconic")}
-
-    def panel_of(self, shot, rect, width, height):
-        """The panel as a screenshot shows it, one sample a panel pixel (a
-        dot's top-left, lit even where dots keep a gap), True when lit."""
-        bezel_x, bezel_y = (rect["width"] - width * SCALE) // 2, (rect["height"] - height * SCALE) // 2
-        return [[shot.pixel(rect["left"] + bezel_x + x * SCALE, rect["top"] + bezel_y + y * SCALE) == LIT
-                 for x in range(width)] for y in range(height)]
-
     def test_window_and_snapshot_show_the_screen_and_the_window_keeps_its_place(self):
         workdir = self.workdir(screens=False)
         os.mkdir(os.path.join(workdir, "screens"))
@@ -53,7 +76,7 @@ class VirtualDisplayTest(WineTestCase):
         run = self.start(driver=DRIVER, workdir=workdir)
 
         hwnd = self.desktop.wait_window(TITLE, CLASS)
-        rect = self.window_rect(hwnd)
+        rect = window_rect(self.desktop, hwnd)
         self.assertEqual((rect["window_left"], rect["window_top"]), (60, 50))
         self.assertGreaterEqual((rect["width"], rect["height"]), (122 * SCALE, 32 * SCALE))
 
@@ -65,13 +88,13 @@ class VirtualDisplayTest(WineTestCase):
                 picture = pictures.read_png(snapshot)
             except (OSError, ValueError, KeyError):
                 return None
-            return picture if [[p == LIT for p in row] for row in picture.rows] == expected else None
+            return picture if [[int(p == LIT) for p in row] for row in picture.rows] == expected else None
         picture = wait_until(shown, "the text in the snapshot")
         self.assertEqual(picture.colours(), {LIT, UNLIT})
 
         # The window shows the same pixels in the configured colours.
         def window_matches():
-            return self.panel_of(pictures.screenshot(self.desktop.env), rect, 122, 32) == expected
+            return panel_of(pictures.screenshot(self.desktop.env), rect) == expected
         wait_until(window_matches, "the window to show the snapshot's pixels")
         shot = pictures.screenshot(self.desktop.env)
         self.assertIn(UNLIT, shot.crop(rect["left"], rect["top"], rect["width"], rect["height"]).colours())
@@ -84,7 +107,7 @@ class VirtualDisplayTest(WineTestCase):
 
         # Its close button only minimises it; the program ends from the tray.
         self.desktop.control("post", hwnd, WM_CLOSE, 0, 0)
-        wait_until(lambda: self.window_rect(hwnd)["iconic"] == 1, "the window to minimise")
+        wait_until(lambda: window_rect(self.desktop, hwnd)["iconic"] == 1, "the window to minimise")
         self.assertEqual(self.desktop.count(TITLE, CLASS), 1)
         self.assertEqual(run.exit(), 0)
         self.assertEqual(self.desktop.control("wait-gone", hwnd, 5000)["_rc"], 0)
@@ -113,11 +136,11 @@ class ReleaseZipTest(WineTestCase):
 
         run = self.start(driver=DRIVER, workdir=folder, exe=os.path.join(folder, "glancer.exe"))
         hwnd = self.desktop.wait_window(TITLE, CLASS)
-        rect = self.window_rect(hwnd)
+        rect = window_rect(self.desktop, hwnd)
 
         def panel():
             shot = pictures.screenshot(self.desktop.env)
-            lit = sum(row.count(True) for row in self.panel_of(shot, rect, 122, 32))
+            lit = sum(map(sum, panel_of(shot, rect)))
             return shot if lit > 20 else None
         shot = wait_until(panel, "the demo to draw on the panel")
         if os.environ.get("GLANCER_UPDATE_SCREENSHOTS") == "1":
