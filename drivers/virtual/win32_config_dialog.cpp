@@ -164,7 +164,7 @@ bool HasSnapshotExtension(const std::string& path)
 
 void Refuse(HWND dialog, WORD field, const std::string& text)
 {
-    MessageBoxA(dialog, text.c_str(), kTitle, MB_ICONEXCLAMATION | MB_OK);
+    MessageBoxA(dialog, text.c_str(), "Invalid setting", MB_ICONEXCLAMATION | MB_OK);
     HWND control = GetDlgItem(dialog, field);
     SetFocus(control);
     SendMessageA(control, EM_SETSEL, 0, -1);

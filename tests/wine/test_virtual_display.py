@@ -20,6 +20,8 @@ SECTION = r"HKCU\Software\Glancer\VirtualDisplay"
 LIT, UNLIT = (0x1E, 0x28, 0x14), (0x9C, 0xBC, 0x3C)  # the default colours
 SCALE = 4
 WM_CLOSE, WM_EXITSIZEMOVE = 16, 562
+SELECT_DRIVER, OK, CANCEL, CONFIGURE = 32770, 1, 2, 1001
+WIDTH, SCALE_FIELD, SNAPSHOT, LIT_PREVIEW = 100, 104, 105, 111  # the settings dialog's controls
 SCREEN_XML = """<screen>
 <name>Main</name>
 <item type="text" x="0" y="0">
@@ -112,6 +114,43 @@ class VirtualDisplayTest(WineTestCase):
         self.assertEqual(run.exit(), 0)
         self.assertEqual(self.desktop.control("wait-gone", hwnd, 5000)["_rc"], 0)
         self.assert_clean_shutdown(run)
+
+
+    def test_settings_dialog_refuses_bad_values_keeps_the_dialog_and_saves_only_on_ok(self):
+        run = self.start(["virtual"])
+        run.command(SELECT_DRIVER)
+        chooser = self.desktop.wait_window("Display driver")
+        self.desktop.control("select-text", chooser, 1000, DRIVER)
+
+        def open_settings():
+            self.desktop.control("click", chooser, CONFIGURE)
+            return self.desktop.wait_window("Virtual display settings")
+        dialog = open_settings()
+        controls = self.desktop.controls(dialog)
+        self.assertIn(" text=122", controls[WIDTH])
+        self.assertIn(" text=1E2814", controls[LIT_PREVIEW])
+        for field, text, why in ((WIDTH, "0", "Pixel width must be a whole number from 1 to 1024."),
+                                 (SCALE_FIELD, "17", "Scale must be a whole number from 1 to 16."),
+                                 (SNAPSHOT, "panel.txt", "The snapshot file must end in .png or .pbm, or be left empty.")):
+            self.desktop.control("settext", dialog, field, text)
+            self.desktop.control("click", dialog, OK)
+            self.assertEqual(self.desktop.message_box("Invalid setting"), why)
+            self.assertEqual(reg_get(self.desktop, "XPixels", SECTION), None)
+            self.desktop.control("settext", dialog, field, {WIDTH: "50", SCALE_FIELD: "2"}.get(field, "shot.PBM"))
+        self.desktop.control("click", dialog, OK)
+        self.desktop.control("wait-gone", dialog, 10000)
+        self.assertEqual([reg_get(self.desktop, name, SECTION) for name in ("XPixels", "Scale", "Snapshot", "LitColour")],
+                         ["0x32", "0x2", "shot.PBM", "1E2814"])
+
+        # What was saved comes back; Cancel keeps it.
+        dialog = open_settings()
+        self.assertIn(" text=50", self.desktop.controls(dialog)[WIDTH])
+        self.desktop.control("settext", dialog, WIDTH, "77")
+        self.desktop.control("click", dialog, CANCEL)
+        self.desktop.control("wait-gone", dialog, 10000)
+        self.assertEqual(reg_get(self.desktop, "XPixels", SECTION), "0x32")
+        self.desktop.control("click", chooser, CANCEL)
+        self.assertEqual(run.exit(), 0)
 
 
 class ReleaseZipTest(WineTestCase):
