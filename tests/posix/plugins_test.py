@@ -1,48 +1,54 @@
-"""The plugins we ship, run by the real program: what the Terminal driver
-draws, and the values SystemInfo gives."""
+"""The plugins we ship, run by the real program: what the Virtual display
+shows, and the values SystemInfo gives."""
+import os
 import re
 import socket
 
 import harness
+import panel
 from harness import registry_text, stop, wait_for
 
 
-def box(inner_lines, width):
-    lines = ["┌" + "─" * width + "┐"]
-    for line in inner_lines:
-        lines.append("├" + "─" * width + "┤" if line is None else "│" + line.ljust(width) + "│")
-    return "\n".join(lines + ["└" + "─" * width + "┘"]) + "\n"
-
-
-class Terminal(harness.Case):
-    def test_text_grid_and_half_block_pixels(self):
+class VirtualDisplay(harness.Case):
+    def test_snapshot_shows_text_in_the_panel_font_pictures_and_the_farewell(self):
+        panel.load_font()
         screen = (
             '<screen><name>S</name>\n'
-            '<item type="text" x="18" y="0"><fieldsize>4</fieldsize><refresh>100</refresh>'
-            "<textdata>wxyz</textdata></item>\n"
-            '<item type="text" x="2" y="1"><fieldsize>3</fieldsize><refresh>100</refresh>'
-            "<textdata>a\u00e9</textdata></item>\n"
-            '<item type="pluginimage" x="6" y="1"><imageid>img2</imageid></item>\n'
+            '<item type="text" x="1" y="1"><fieldsize>12</fieldsize><refresh>100</refresh>'
+            "<textdata>Hi {there}!</textdata></item>\n"
+            '<item type="text" x="18" y="3"><fieldsize>4</fieldsize><refresh>100</refresh>'
+            "<textdata>a\u00e9yz</textdata></item>\n"
+            '<item type="pluginimage" x="100" y="2"><imageid>img2</imageid></item>\n'
             "</screen>\n"
         )
-        work = self.workdir(plugins=("terminal", "testdata"),
+        work = self.workdir(plugins=("virtual", "testdata"),
                             screens={"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
                                      "s.xml": screen})
-        panel = work.file("panel.txt")
-        geometry = {"XChars": 20, "YChars": 2, "XPixels": 10, "YPixels": 5, "Output": panel}
-        work.write("registry.reg", registry_text({"DRIVER": "Terminal"}) + "\n" +
-                   registry_text(geometry, "Terminal").split("\n", 2)[2])
-        # Text clipped at the right edge, bytes outside ASCII as "?"; a 4x4
-        # checkerboard at (6, 1) over an odd number of pixel rows.
-        expected = box(["                  wx", "  a??", None,
-                        "      \u2584 \u2584", "      \u2584\u2580\u2584\u2580", "       \u2580 \u2580"], 20)
+        snapshot = work.file("panel.pbm")
+        settings = {"Snapshot": snapshot, "XPixels": 100000}
+        work.write("registry.reg", registry_text({"DRIVER": "Virtual display"}) + "\n" +
+                   registry_text(settings, "VirtualDisplay").split("\n", 2)[2])
+
+        def picture():
+            return panel.read_pbm(snapshot) if os.path.exists(snapshot) else None
+
         process = work.start()
-        try:
-            wait_for(lambda: work.read("panel.txt") == expected, "the panel")
-        except AssertionError:
-            self.assertEqual(work.read("panel.txt"), expected)
-        self.assertEqual(stop(process)[0], 0)
-        self.assertEqual(work.read("panel.txt"), box(["Good Bye!", "", None, "", "", ""], 20))
+        wait_for(lambda: picture() and panel.find_text(picture(), "Hi {there}!"), "the text in the snapshot")
+        shown = picture()
+        # The default geometry instead of the refused width; cell (1, 1) starts at pixel (6, 8).
+        self.assertEqual((len(shown[0]), len(shown)), (122, 32))
+        self.assertEqual(panel.find_text(shown, "Hi {there}!"), (6, 8))
+        # Cut at the right edge: column 20 is outside, and a byte above ASCII shows as "?".
+        self.assertEqual(panel.find_text(shown, "a?"), (108, 24))
+        self.assertEqual([row[100:104] for row in shown[2:6]], [[1, 0, 1, 0], [0, 1, 0, 1]] * 2)
+        status, out, err = stop(process)
+        self.assertEqual((status, out), (0, ""))  # standard output is no terminal: nothing drawn there
+
+        final = picture()
+        self.assertEqual(panel.find_text(final, "Good Bye!"), (0, 0))
+        self.assertEqual(sum(map(sum, final)), sum(map(sum, panel.render_text("Good Bye!"))))
+        self.assertIn("Virtual display: XPixels 100000 is outside 1..1024, using 122", work.log())
+        self.assertFalse(os.path.exists(snapshot + ".tmp"))
 
 
 class SystemInfo(harness.Case):

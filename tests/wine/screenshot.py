@@ -34,7 +34,7 @@ def main():
     desktop = Desktop("%dx%dx24" % (WIDTH, HEIGHT))
     process = None
     try:
-        for name in ("terminal", "sysinfo"):
+        for name in ("virtual", "sysinfo"):
             shutil.copy(os.path.join(args.plugins, name + ".dll"), workdir)
         os.mkdir(os.path.join(workdir, "screens"))
         with open(os.path.join(workdir, "screens", "screens.xml"), "w") as f:
@@ -42,7 +42,7 @@ def main():
         with open(os.path.join(workdir, "screens", "main.xml"), "w") as f:
             f.write(wineharness.MAIN_XML)
         desktop.run("reg", "delete", r"HKCU\Software\Glancer", "/f", check=False)
-        reg_set(desktop, "DRIVER", "REG_SZ", "Terminal")
+        reg_set(desktop, "DRIVER", "REG_SZ", "Virtual display")
         # A virtual desktop draws window frames and a taskbar with the tray;
         # made the default for this run only, so wincontrol shares it.
         reg_set(desktop, "Desktop", "REG_SZ", "Default", key=EXPLORER)
