@@ -100,16 +100,23 @@ class Drivers(harness.Case):
 
 class Sources(harness.Case):
     def test_list_and_configure(self):
-        work = self.workdir(plugins=("testdata", "sysinfo", "recorddriver"))
+        work = self.workdir(plugins=("testdata", "system", "recorddriver"))
         result = work.run("sources")
-        self.assertEqual((result.returncode, result.stdout), (0, "SystemInfo\nTestData\n"))
+        self.assertEqual((result.returncode, result.stdout), (0, "System\nTestData\n"))
 
-        # TestData shows a dialog of its own (logs only); SystemInfo has none.
+        # TestData shows a dialog of its own (logs only); System asks on the
+        # terminal, where Enter or the end of input keeps the value.
         self.assertEqual(work.run("configure-source", "TestData").stdout, "")
-        self.assertEqual(work.run("configure-source", "SystemInfo").stdout, NO_DIALOG + "\n")
+        result = work.run("configure-source", "System", stdin="/tmp\n")
+        self.assertEqual(result.returncode, 0)
+        self.assertIn("Disk to report (any path on it) [/]: ", result.stdout)
+        for stdin in ("\n", ""):
+            result = work.run("configure-source", "System", stdin=stdin)
+            self.assertIn("[/tmp]: ", result.stdout)
+        self.assertIn('"DiskPath"="/tmp"', work.read("registry.reg"))
         result = work.run("configure-source", "Nope")
         self.assertEqual(result.returncode, 1)
-        self.assertIn("data sources found: SystemInfo, TestData.", result.stderr)
+        self.assertIn("data sources found: System, TestData.", result.stderr)
         self.assertFalse(os.path.exists(work.file("log.txt")))
 
 

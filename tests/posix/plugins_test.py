@@ -1,5 +1,5 @@
 """The plugins we ship, run by the real program: what the Virtual display
-shows, and the values SystemInfo gives."""
+shows, and the values System gives."""
 import os
 import re
 import socket
@@ -51,16 +51,17 @@ class VirtualDisplay(harness.Case):
         self.assertFalse(os.path.exists(snapshot + ".tmp"))
 
 
-class SystemInfo(harness.Case):
-    VARIABLES = ["Time", "Date", "Uptime", "UptimeText", "CpuLoad", "MemoryUsed", "Hostname"]
+class System(harness.Case):
+    VARIABLES = ["CpuLoad", "CpuLoadExact", "MemoryUsed", "MemoryTotal", "MemoryPercent", "Uptime", "UptimeText",
+                 "Time", "Date", "Hostname", "NetReceive", "NetSend", "NetText", "DiskUsed", "DiskFree"]
 
     def test_values_and_pictures(self):
         items = "".join(
             f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>100</refresh>'
-            f"<varid>SystemInfo.{name}</varid></item>\n" for row, name in enumerate(self.VARIABLES))
-        items += ('<item type="pluginimage" x="0" y="0"><imageid>SystemInfo.CpuBar</imageid></item>\n'
-                  '<item type="pluginimage" x="50" y="0"><imageid>SystemInfo.Clock</imageid></item>\n')
-        work = self.workdir(plugins=("recorddriver", "sysinfo"),
+            f"<varid>System.{name}</varid></item>\n" for row, name in enumerate(self.VARIABLES))
+        items += ('<item type="pluginimage" x="0" y="0"><imageid>System.CpuBar</imageid></item>\n'
+                  '<item type="pluginimage" x="50" y="0"><imageid>System.Clock</imageid></item>\n')
+        work = self.workdir(plugins=("recorddriver", "system"),
                             screens={"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
                                      "s.xml": f"<screen><name>S</name>\n{items}</screen>\n"})
         work.use_driver()
@@ -74,16 +75,24 @@ class SystemInfo(harness.Case):
                     shown[self.VARIABLES[int(match.group(1))]] = match.group(2).strip()
             return shown
 
-        wait_for(lambda: len(values()) == len(self.VARIABLES), "every variable")
+        # The first sample fills everything but the rates, which need a second.
+        wait_for(lambda: len(values()) == len(self.VARIABLES) and values()["MemoryTotal"] != "0", "every variable")
         shown = values()
         self.assertEqual(stop(process)[0], 0)
-        self.assertRegex(shown["Time"], r"^\d\d:\d\d:\d\d$")
-        self.assertRegex(shown["Date"], r"^\d{4}-\d\d-\d\d$")
+        self.assertTrue(0 <= int(shown["CpuLoad"]) <= 100)
+        self.assertTrue(0.0 <= float(shown["CpuLoadExact"]) <= 100.0)
+        self.assertTrue(0 < int(shown["MemoryUsed"]) < int(shown["MemoryTotal"]))
+        self.assertTrue(0 < int(shown["MemoryPercent"]) <= 100)
         self.assertGreater(int(shown["Uptime"]), 0)
         self.assertRegex(shown["UptimeText"], r"^(\d+d )?\d\d:\d\d$")
-        self.assertTrue(0.0 <= float(shown["CpuLoad"]) <= 100.0)
-        self.assertTrue(0 < int(shown["MemoryUsed"]) <= 100)
+        self.assertRegex(shown["Time"], r"^\d\d:\d\d:\d\d$")
+        self.assertRegex(shown["Date"], r"^\d{4}-\d\d-\d\d$")
         self.assertEqual(shown["Hostname"], socket.gethostname()[:30])
+        self.assertGreaterEqual(float(shown["NetReceive"]), 0.0)
+        self.assertGreaterEqual(float(shown["NetSend"]), 0.0)
+        self.assertRegex(shown["NetText"], r"^(D \d+\.\d[KMGT] U \d+\.\d[KMGT]|\?)$")
+        self.assertTrue(0 <= int(shown["DiskUsed"]) <= 100)
+        self.assertRegex(shown["DiskFree"], r"^(\d+ B|\d+\.\d [KMGTPE]iB) free$")
 
         regions = [line.split()[1:5] for line in work.lines("driver_calls.txt") if line.startswith("updateRegion")]
         self.assertIn(["0", "0", "40", "8"], regions)

@@ -34,7 +34,7 @@ def main():
     desktop = Desktop("%dx%dx24" % (WIDTH, HEIGHT))
     process = None
     try:
-        for name in ("virtual", "sysinfo"):
+        for name in ("virtual", "system"):
             shutil.copy(os.path.join(args.plugins, name + ".dll"), workdir)
         os.mkdir(os.path.join(workdir, "screens"))
         with open(os.path.join(workdir, "screens", "screens.xml"), "w") as f:

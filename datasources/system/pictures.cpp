@@ -1,4 +1,4 @@
-#include "datasources/sysinfo/pictures.h"
+#include "datasources/system/pictures.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,0 +1,99 @@
+// The probe on Windows: system times, memory status, the interface table
+// of the IP helper and the free space of a drive.
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <string>
+
+#include "datasources/system/probe.h"
+
+namespace {
+
+std::uint64_t Ticks(const FILETIME& time)
+{
+    return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+class Win32Probe final : public SystemProbe {
+public:
+    std::optional<CpuTimes> Cpu() override
+    {
+        FILETIME idle{}, kernel{}, user{};
+        if (!GetSystemTimes(&idle, &kernel, &user))
+            return std::nullopt;
+        CpuTimes times;
+        times.total = Ticks(kernel) + Ticks(user); // kernel time includes idle time
+        times.busy = times.total >= Ticks(idle) ? times.total - Ticks(idle) : 0;
+        return times;
+    }
+
+    std::optional<MemoryInfo> Memory() override
+    {
+        MEMORYSTATUSEX status{};
+        status.dwLength = sizeof status;
+        if (!GlobalMemoryStatusEx(&status) || status.ullTotalPhys == 0)
+            return std::nullopt;
+        return MemoryInfo{status.ullTotalPhys, status.ullAvailPhys};
+    }
+
+    std::optional<std::int64_t> UptimeSeconds() override
+    {
+        return static_cast<std::int64_t>(GetTickCount64() / 1000);
+    }
+
+    bool Network(std::vector<NetCounter>& out) override
+    {
+        out.clear();
+        MIB_IF_TABLE2* table = nullptr;
+        if (GetIfTable2(&table) != NO_ERROR || table == nullptr)
+            return false;
+        try {
+            for (ULONG i = 0; i < table->NumEntries; ++i) {
+                const MIB_IF_ROW2& row = table->Table[i];
+                // Physical adapters only: filter and tunnel interfaces repeat
+                // the traffic of the adapter beneath them.
+                if (row.Type == IF_TYPE_SOFTWARE_LOOPBACK || row.InterfaceAndOperStatusFlags.FilterInterface ||
+                    !row.InterfaceAndOperStatusFlags.HardwareInterface)
+                    continue;
+                out.push_back(NetCounter{std::to_string(row.InterfaceLuid.Value), row.InOctets, row.OutOctets});
+            }
+        } catch (...) {
+            FreeMibTable(table);
+            throw;
+        }
+        FreeMibTable(table);
+        return true;
+    }
+
+    std::optional<DiskSpace> Disk(const std::string& path) override
+    {
+        // No "insert a disk" box for an empty drive: the sampler must not block.
+        DWORD previousMode = 0;
+        const bool quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode) != 0;
+        ULARGE_INTEGER available{}, total{}, totalFree{};
+        const BOOL ok = !path.empty() && GetDiskFreeSpaceExA(path.c_str(), &available, &total, &totalFree);
+        if (quiet)
+            SetThreadErrorMode(previousMode, nullptr);
+        if (!ok || total.QuadPart < totalFree.QuadPart)
+            return std::nullopt;
+        return DiskSpace{total.QuadPart - totalFree.QuadPart, available.QuadPart};
+    }
+
+    std::string Hostname() override
+    {
+        char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+        DWORD size = sizeof name;
+        if (!GetComputerNameA(name, &size))
+            return std::string();
+        name[sizeof name - 1] = '\0';
+        return name;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<SystemProbe> MakeSystemProbe()
+{
+    return std::make_unique<Win32Probe>();
+}

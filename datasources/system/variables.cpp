@@ -1,0 +1,99 @@
+#include "datasources/system/variables.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "datasources/system/value_text.h"
+#include "plugin/api/glancer_plugin.h"
+
+const VariableInfo kVariables[VariableCount] = {
+    {"System.CpuLoad", "CPU load in percent", GLANCER_VAR_INT},
+    {"System.CpuLoadExact", "CPU load in percent, with decimals", GLANCER_VAR_DOUBLE},
+    {"System.MemoryUsed", "Memory used in MiB", GLANCER_VAR_INT},
+    {"System.MemoryTotal", "Memory installed in MiB", GLANCER_VAR_INT},
+    {"System.MemoryPercent", "Memory used in percent", GLANCER_VAR_INT},
+    {"System.Uptime", "Uptime in seconds", GLANCER_VAR_INT},
+    {"System.UptimeText", "Uptime (days, hours and minutes)", GLANCER_VAR_TEXT},
+    {"System.Time", "Time (HH:MM:SS)", GLANCER_VAR_TEXT},
+    {"System.Date", "Date (YYYY-MM-DD)", GLANCER_VAR_TEXT},
+    {"System.Hostname", "Host name", GLANCER_VAR_TEXT},
+    {"System.NetReceive", "Network received in KiB/s", GLANCER_VAR_DOUBLE},
+    {"System.NetSend", "Network sent in KiB/s", GLANCER_VAR_DOUBLE},
+    {"System.NetText", "Network rates (D received U sent)", GLANCER_VAR_TEXT},
+    {"System.DiskUsed", "Disk used in percent", GLANCER_VAR_INT},
+    {"System.DiskFree", "Disk space free", GLANCER_VAR_TEXT},
+};
+
+namespace {
+
+void WriteInt(std::int32_t number, void* value, std::uint32_t size)
+{
+    if (size >= sizeof number)
+        std::memcpy(value, &number, sizeof number);
+}
+
+void WriteDouble(double number, void* value, std::uint32_t size)
+{
+    if (size >= sizeof number)
+        std::memcpy(value, &number, sizeof number);
+}
+
+} // namespace
+
+void WriteValue(std::uint32_t index, const Readings& readings, const std::tm* now, void* value,
+                std::uint32_t size)
+{
+    if (value == nullptr)
+        return;
+    char* text = static_cast<char*>(value);
+    switch (index) {
+    case CpuLoad:
+        WriteInt(static_cast<std::int32_t>(std::lround(readings.cpuLoad)), value, size);
+        return;
+    case CpuLoadExact:
+        WriteDouble(readings.cpuLoad, value, size);
+        return;
+    case MemoryUsed:
+        WriteInt(readings.memoryUsedMiB, value, size);
+        return;
+    case MemoryTotal:
+        WriteInt(readings.memoryTotalMiB, value, size);
+        return;
+    case MemoryPercent:
+        WriteInt(readings.memoryPercent, value, size);
+        return;
+    case Uptime:
+        WriteInt(readings.uptimeSeconds, value, size);
+        return;
+    case UptimeText:
+        CopyText(readings.uptimeText, text, size);
+        return;
+    case Time:
+    case Date:
+        if (now != nullptr)
+            FormatClock(*now, index == Date, text, size);
+        else
+            CopyText("?", text, size);
+        return;
+    case Hostname:
+        CopyText(readings.hostname, text, size);
+        return;
+    case NetReceive:
+        WriteDouble(readings.netReceive, value, size);
+        return;
+    case NetSend:
+        WriteDouble(readings.netSend, value, size);
+        return;
+    case NetText:
+        CopyText(readings.netText, text, size);
+        return;
+    case DiskUsed:
+        WriteInt(readings.diskUsedPercent, value, size);
+        return;
+    case DiskFree:
+        CopyText(readings.diskFree, text, size);
+        return;
+    default:
+        return;
+    }
+}
