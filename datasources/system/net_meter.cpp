@@ -18,8 +18,7 @@ NetRates NetMeter::Update(const std::vector<NetCounter>& now, double seconds)
     baselines.swap(next);
     if (!(seconds > 0.0))
         return NetRates{};
-    return NetRates{static_cast<double>(received) / 1024.0 / seconds,
-                    static_cast<double>(sent) / 1024.0 / seconds};
+    return NetRates{static_cast<double>(received) / 1024.0 / seconds, static_cast<double>(sent) / 1024.0 / seconds};
 }
 
 void NetMeter::Reset()

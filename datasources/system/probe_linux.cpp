@@ -52,7 +52,7 @@ public:
 
     std::optional<DiskSpace> Disk(const std::string& path) override
     {
-        struct statvfs disk{};
+        struct statvfs disk {};
         if (path.empty() || ::statvfs(path.c_str(), &disk) != 0 || disk.f_blocks < disk.f_bfree)
             return std::nullopt;
         // Used as df counts it: blocks reserved for root are neither used

@@ -1,7 +1,14 @@
 // The probe on Windows: system times, memory status, the interface table
 // of the IP helper and the free space of a drive.
+
+// The order matters: the extended interface table is declared only after
+// the IPv6 definitions.
 #include <winsock2.h>
+
+#include <ws2ipdef.h>
+
 #include <windows.h>
+
 #include <iphlpapi.h>
 
 #include <string>
@@ -37,10 +44,7 @@ public:
         return MemoryInfo{status.ullTotalPhys, status.ullAvailPhys};
     }
 
-    std::optional<std::int64_t> UptimeSeconds() override
-    {
-        return static_cast<std::int64_t>(GetTickCount64() / 1000);
-    }
+    std::optional<std::int64_t> UptimeSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
 
     bool Network(std::vector<NetCounter>& out) override
     {

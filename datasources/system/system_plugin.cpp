@@ -103,13 +103,10 @@ struct SystemData : IData {
     std::unique_ptr<Sampler> sampler;
     std::uint8_t barPixels[kBarWidth * kBarHeight] = {};
     std::uint8_t clockPixels[kClockSize * kClockSize] = {};
-    PluginImage bar{barPixels, kBarWidth, kBarHeight, 0, kBarWidth * kBarHeight};
-    PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize * kClockSize};
+    PluginImage bar{barPixels, kBarWidth, kBarHeight, 0, kBarWidth* kBarHeight};
+    PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize* kClockSize};
 
-    Readings Latest() const
-    {
-        return sampler != nullptr ? sampler->Latest() : Readings{};
-    }
+    Readings Latest() const { return sampler != nullptr ? sampler->Latest() : Readings{}; }
 };
 
 SystemData* Self(IData* self)

@@ -40,8 +40,7 @@ void WriteDouble(double number, void* value, std::uint32_t size)
 
 } // namespace
 
-void WriteValue(std::uint32_t index, const Readings& readings, const std::tm* now, void* value,
-                std::uint32_t size)
+void WriteValue(std::uint32_t index, const Readings& readings, const std::tm* now, void* value, std::uint32_t size)
 {
     if (value == nullptr)
         return;

@@ -35,5 +35,4 @@ extern const VariableInfo kVariables[VariableCount];
 // Writes variable `index` into `value`, never more than `size` bytes: a text
 // is cut to fit, a number that does not fit and an unknown index write
 // nothing. `now` is the local time for Time and Date (nullptr: unknown).
-void WriteValue(std::uint32_t index, const Readings& readings, const std::tm* now, void* value,
-                std::uint32_t size);
+void WriteValue(std::uint32_t index, const Readings& readings, const std::tm* now, void* value, std::uint32_t size);
