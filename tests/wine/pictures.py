@@ -1,5 +1,6 @@
 """Pictures for the checks, as rows of (r, g, b): PNG files such as the
-virtual display's snapshot, and screenshots of the Xvfb screen."""
+virtual display's snapshot, and parts of the Xvfb screen."""
+import re
 import struct
 import subprocess
 import zlib
@@ -8,14 +9,15 @@ CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}  # by PNG colour type
 
 
 class Picture:
-    def __init__(self, width, height, rows):
-        self.width, self.height, self.rows = width, height, rows
+    def __init__(self, width, height, rows, ppm=None):
+        self.width, self.height, self.rows, self.ppm = width, height, rows, ppm
 
     def pixel(self, x, y):
         return self.rows[y][x]
 
-    def crop(self, left, top, width, height):
-        return Picture(width, height, [row[left:left + width] for row in self.rows[top:top + height]])
+    def save(self, path):
+        """A screenshot as a PNG file."""
+        subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True, timeout=60)
 
     def colours(self):
         return {pixel for row in self.rows for pixel in row}
@@ -48,9 +50,17 @@ def _unfilter(raw, stride, height, step):
 
 
 def read_png(path):
-    """Non-interlaced PNGs of up to 8 bits a sample."""
+    """Non-interlaced PNGs of up to 8 bits a sample; ValueError for anything
+    else, a damaged or a cut-off file included."""
     with open(path, "rb") as f:
         data = f.read()
+    try:
+        return _decode_png(data)
+    except (KeyError, IndexError, struct.error, zlib.error) as error:
+        raise ValueError("bad PNG: %s" % error) from error
+
+
+def _decode_png(data):
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         raise ValueError("not a PNG")
     position, chunks, compressed = 8, {}, b""
@@ -88,32 +98,12 @@ def read_png(path):
     return Picture(width, height, rows)
 
 
-def screenshot(env):
-    """The whole X screen of `env`'s DISPLAY."""
-    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env, capture_output=True,
-                          check=True, timeout=60).stdout
-    fields, position = [], 0
-    while len(fields) < 4:  # magic, width, height, maximum; comments are not written
-        while data[position:position + 1].isspace():
-            position += 1
-        end = position
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[position:end])
-        position = end
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[position + 1:position + 1 + 3 * width * height]
+def screenshot(env, area):
+    """The rectangle `area` (left, top, width, height) of `env`'s X screen."""
+    crop = "%dx%d+%d+%d" % (area[2], area[3], area[0], area[1])
+    data = subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", "-depth", "8", "ppm:-"], env=env,
+                          capture_output=True, check=True, timeout=60).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+    width, height, pixels = int(header.group(1)), int(header.group(2)), data[header.end():]
     rows = [[tuple(pixels[3 * (y * width + x):3 * (y * width + x) + 3]) for x in range(width)] for y in range(height)]
-    return Picture(width, height, rows)
-
-
-def write_png(picture, path):
-    """An 8-bit RGB PNG, unfiltered."""
-    raw = b"".join(b"\0" + bytes(v for pixel in row for v in pixel) for row in picture.rows)
-
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-    header = struct.pack(">IIBBBBB", picture.width, picture.height, 8, 2, 0, 0, 0)
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) +
-                chunk(b"IEND", b""))
+    return Picture(width, height, rows, data)
