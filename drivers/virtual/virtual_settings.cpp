@@ -17,35 +17,47 @@ void Log(CoreServices* services, const std::string& text)
         services->vtbl->Log(services, ("Virtual display: " + text).c_str());
 }
 
-// What is stored under `name`, as text; false when it is not stored. A
-// missing value reads as "\n" and a missing key leaves the buffer alone, so
-// a buffer starting with a byte no setting starts with tells "missing".
+// What is stored under `name`, as text; false when it is not stored. The
+// services copy a value's bytes and a terminator and leave the rest of the
+// buffer alone, so a buffer filled with 0x7f first tells the cases apart: a
+// missing key leaves it as it was, a missing value gives "\n" followed by
+// untouched bytes, while an integer such as 10 or 127 (bytes 0A or 7F, then
+// zeros) always leaves zeros behind its first byte.
 bool ReadRaw(CoreServices* services, const char* name, std::string& text)
 {
     char buffer[GLANCER_TEXT_SIZE];
-    std::memset(buffer, 0, sizeof buffer);
-    buffer[0] = '\x7f';
+    std::memset(buffer, 0x7f, sizeof buffer);
     services->vtbl->ReadString(services, name, kSettingsSection, buffer);
     buffer[GLANCER_TEXT_SIZE - 1] = '\0';
-    if (buffer[0] == '\x7f' || std::strcmp(buffer, "\n") == 0)
+    if (buffer[0] == '\x7f' && buffer[1] == '\x7f')
+        return false;
+    if (buffer[0] == '\n' && buffer[1] == '\0' && buffer[2] == '\x7f')
         return false;
     text = buffer;
     return true;
 }
 
-// A number stored as an integer, or as text holding one. An integer's four
-// bytes spell digits only for values far outside every range.
+// A number stored as an integer, or as text holding one. An integer also
+// reads as text, its bytes taken as characters: 50 reads as "2". When the
+// text is exactly the integer's bytes the integer is meant; only text of
+// three or more digits fills the same four bytes, and no integer setting
+// is that large.
 bool ReadNumber(CoreServices* services, const char* name, std::int64_t& value)
 {
     std::string text;
     if (!ReadRaw(services, name, text))
         return false;
+    const std::int32_t integer = services->vtbl->ReadInt(services, name, kSettingsSection);
+    char bytes[5] = {};
+    std::memcpy(bytes, &integer, sizeof integer);
     char* end = nullptr;
     const long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (!text.empty() && *end == '\0')
+    if (text.size() < 3 && text == bytes)
+        value = integer;
+    else if (!text.empty() && *end == '\0')
         value = parsed;
     else
-        value = services->vtbl->ReadInt(services, name, kSettingsSection);
+        value = integer;
     return true;
 }
 

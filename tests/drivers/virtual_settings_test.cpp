@@ -137,4 +137,26 @@ TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
     vdisplay::WriteSettings(nullptr, written);
 }
 
+TEST(VirtualSettings, IntegersWhoseBytesSpellShortTextStayIntegers)
+{
+    FakeStore fake;
+    CoreServices* services = Services(fake);
+    SetInt("XPixels", 50);     // bytes "2"
+    SetInt("YPixels", 10);     // bytes "\n", like a missing value
+    SetInt("XChars", 127);     // bytes 7F
+    SetInt("YChars", 0x3231);  // bytes "12", and out of range
+    SetInt("WindowX", 0);
+    WriteString(services, "Scale", "12", vdisplay::kSettingsSection);
+    WriteString(services, "WindowY", "123", vdisplay::kSettingsSection); // four bytes, as an integer's
+    const Settings read = vdisplay::ReadSettings(services);
+    EXPECT_EQ(read.geometry.xPixels, 50u);
+    EXPECT_EQ(read.geometry.yPixels, 10u);
+    EXPECT_EQ(read.geometry.xChars, 127u);
+    EXPECT_EQ(read.geometry.yChars, 4u);
+    EXPECT_EQ(read.windowX, 0);
+    EXPECT_EQ(read.scale, 12u);
+    EXPECT_EQ(read.windowY, 123);
+    EXPECT_EQ(fake.log, std::vector<std::string>{"Virtual display: YChars 12849 is outside 1..256, using 4"});
+}
+
 } // namespace

@@ -3,7 +3,7 @@
 builds on the Linux host.
 
     run_wine_tests.py --glancer EXE --wincontrol EXE --plugins DIR --probe DLL
-                      --prefix DIR (--init-only | MODULE...)
+                      --prefix DIR [--package DIR] (--init-only | MODULE...)
 
 --init-only creates the shared Wine prefix (once; kept between runs).
 Exits 77 (skipped) when Wine or Xvfb is not installed."""
@@ -34,6 +34,7 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("glancer", "wincontrol", "plugins", "probe", "prefix"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--package", default="", help="where the release zip is made")
     parser.add_argument("--init-only", action="store_true")
     parser.add_argument("modules", nargs="*")
     args = parser.parse_args()
@@ -44,7 +45,7 @@ def main():
         # The project's test command installs them, so there a skip would hide a broken set-up.
         return 1 if os.environ.get("GLANCER_REQUIRE_WINE") == "1" else SKIPPED
     wineharness.CONFIG.update({k: os.path.abspath(getattr(args, k))
-                               for k in ("glancer", "wincontrol", "plugins", "probe", "prefix")})
+                               for k in ("glancer", "wincontrol", "plugins", "probe", "prefix", "package")})
     init_prefix(wineharness.CONFIG["prefix"])
     if args.init_only:
         return 0

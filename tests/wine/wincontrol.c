@@ -75,6 +75,13 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     (void)unused;
     GetClassNameA(control, className, sizeof className);
     GetWindowTextA(control, text, sizeof text);
+    if (_stricmp(className, "Edit") == 0) {
+        /* An edit control keeps its text itself: ask it, across processes in UTF-16. */
+        WCHAR wide[256] = L"";
+        SendMessageW(control, WM_GETTEXT, 256, (LPARAM)wide);
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+        text[sizeof text - 1] = '\0';
+    }
     for (char* c = text; *c != '\0'; ++c)
         *c = *c == '\r' || *c == '\n' ? ' ' : *c;
     printf("control id=%d class=%s text=%s", GetDlgCtrlID(control), className, text);
@@ -121,8 +128,29 @@ static int Run(int argc, char** argv)
         SendMessageA(control, IsCombo(control) ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)atoi(argv[3]), 0);
         return 0;
     }
+    if (strcmp(command, "rect") == 0 && argc == 2) {
+        /* The client area in screen coordinates, and the window's corner. */
+        RECT client, frame;
+        POINT corner = {0, 0};
+        if (!GetClientRect(window, &client) || !GetWindowRect(window, &frame) || !ClientToScreen(window, &corner))
+            return 1;
+        printf("left=%ld\ntop=%ld\nwidth=%ld\nheight=%ld\nwindow_left=%ld\nwindow_top=%ld\niconic=%d\n",
+               (long)corner.x, (long)corner.y, (long)client.right, (long)client.bottom, (long)frame.left,
+               (long)frame.top, IsIconic(window) ? 1 : 0);
+        return 0;
+    }
+    if (strcmp(command, "settext") == 0 && argc == 4) {
+        WCHAR text[1024];
+        if (MultiByteToWideChar(CP_ACP, 0, argv[3], -1, text, 1024) == 0)
+            return 1;
+        return SetDlgItemTextW(window, atoi(argv[2]), text) ? 0 : 1;
+    }
+    if (strcmp(command, "move") == 0 && argc == 4)
+        return SetWindowPos(window, NULL, atoi(argv[2]), atoi(argv[3]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
     fprintf(stderr, "usage: find CLASS [TITLE] | alive HWND | drop-icon HWND | post HWND MSG WPARAM LPARAM |\n"
-                    "  click HWND ID | controls HWND | select HWND ID INDEX\n");
+                    "  click HWND ID | controls HWND | select HWND ID INDEX | settext HWND ID TEXT | rect HWND |\n"
+                    "  move HWND X Y\n");
     return 2;
 }
 

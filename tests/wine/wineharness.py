@@ -8,7 +8,7 @@ import tempfile
 import time
 import unittest
 
-CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix
+CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix, package
 WAIT = 30.0  # seconds for anything the program should do by itself
 WM_KEYDOWN, WM_KEYUP, WM_COMMAND = 256, 257, 273
 
@@ -221,11 +221,11 @@ def reg_get(desktop, value, key=r"HKCU\Software\Glancer"):
 class Glancer:
     """One run of glancer.exe in a working directory of its own."""
 
-    def __init__(self, desktop, workdir):
+    def __init__(self, desktop, workdir, exe=None):
         self.desktop = desktop
         self.workdir = workdir
         before = set(desktop.windows())
-        self.process = subprocess.Popen(["wine", CONFIG["glancer"]], cwd=workdir, env=desktop.env,
+        self.process = subprocess.Popen(["wine", exe or CONFIG["glancer"]], cwd=workdir, env=desktop.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.hwnd = wait_until(lambda: next(iter(set(desktop.windows()) - before), None), "the tray window")
 
@@ -299,10 +299,10 @@ class WineTestCase(unittest.TestCase):
                 f.write(MAIN_XML)
         return path
 
-    def start(self, plugins=(), driver=None, workdir=None):
+    def start(self, plugins=(), driver=None, workdir=None, exe=None):
         if driver is not None:
             reg_set(self.desktop, "DRIVER", "REG_SZ", driver)
-        run = Glancer(self.desktop, workdir or self.workdir(plugins))
+        run = Glancer(self.desktop, workdir or self.workdir(plugins), exe)
         self.runs.append(run)
         return run
 
