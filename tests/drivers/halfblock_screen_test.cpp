@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -18,130 +17,110 @@ struct Terminal {
     std::uint32_t columns, rows;
     std::vector<std::string> cells = std::vector<std::string>(std::size_t{columns} * rows, "~");
     std::uint32_t row = 0, column = 0;
-    int moves = 0;    // cursor positionings
-    int printed = 0;  // characters written
 
     void Play(const std::string& out)
     {
-        static const std::regex escape("^\x1b\\[([?0-9;]*)([A-Za-z])");
         for (std::size_t at = 0; at < out.size();) {
-            std::smatch match;
-            const std::string rest = out.substr(at, 64);
-            if (std::regex_search(rest, match, escape)) {
-                if (match[2] == "H") {
-                    std::sscanf(match[1].str().c_str(), "%u;%u", &row, &column);
-                    --row;
-                    --column;
-                    ++moves;
-                } else if (match[2] == "J") {
+            if (out[at] == '\x1b') { // ESC [ parameters letter
+                const std::size_t end = out.find_first_not_of("0123456789;?", at + 2);
+                ASSERT_LT(end, out.size());
+                if (out[end] == 'H') {
+                    ASSERT_EQ(std::sscanf(out.c_str() + at + 2, "%u;%u", &row, &column), 2);
+                    --row, --column;
+                } else if (out[end] == 'J') {
                     cells.assign(cells.size(), " ");
                 }
-                at += static_cast<std::size_t>(match.length());
-                continue;
-            }
-            if (out[at] == '\r' || out[at] == '\n') {
+                at = end + 1;
+            } else if (out[at] == '\r' || out[at] == '\n') {
                 column = out[at] == '\r' ? 0 : column;
-                row += out[at] == '\n' ? 1 : 0;
-                ++at;
-                continue;
+                row += out[at++] == '\n' ? 1 : 0;
+            } else {
+                std::size_t length = 1; // a whole UTF-8 sequence
+                while (at + length < out.size() && (out[at + length] & 0xC0) == 0x80)
+                    ++length;
+                const bool inside = column < columns && row < rows;
+                EXPECT_TRUE(inside) << "wrote past the edge at " << column << "," << row;
+                if (inside)
+                    cells[row * columns + column] = out.substr(at, length);
+                ++column, at += length;
             }
-            std::size_t length = 1;
-            while (at + length < out.size() && (out[at + length] & 0xC0) == 0x80)
-                ++length;
-            EXPECT_LT(column, columns) << "wrote past the right edge";
-            EXPECT_LT(row, rows) << "wrote past the bottom";
-            if (column < columns && row < rows)
-                cells[row * columns + column] = out.substr(at, length);
-            ++column;
-            ++printed;
-            at += length;
         }
     }
 
-    std::string Line(std::uint32_t r) const
+    std::vector<std::string> Lines() const
     {
-        std::string line;
-        for (std::uint32_t c = 0; c < columns; ++c)
-            line += cells[r * columns + c];
-        return line;
+        std::vector<std::string> lines(rows);
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            lines[i / columns] += cells[i];
+        return lines;
     }
 };
+
+using Lines = std::vector<std::string>;
 
 // 4 x 3 pixels: a lit top-left pair, a lit lower pixel, an odd last row.
 const std::vector<std::uint8_t> kPicture = {1, 0, 0, 0, //
                                             1, 0, 1, 0, //
                                             0, 0, 0, 1};
 
+// What Render appends for `picture` on a terminal of `size`.
+std::string Rendered(HalfBlockScreen& screen, const std::vector<std::uint8_t>& picture, TerminalSize size)
+{
+    std::string out;
+    screen.Render(picture.data(), 4, 3, size, out);
+    return out;
+}
+
 TEST(HalfBlockScreen, DrawsBoxedHalfBlocksThenRewritesOnlyChangedCells)
 {
     HalfBlockScreen screen(0x102030, 0xFFEEDD, true);
     Terminal terminal{10, 5};
-    std::string out;
-    screen.Render(kPicture.data(), 4, 3, TerminalSize{10, 5}, out);
-    EXPECT_NE(out.find("\x1b[?25l"), std::string::npos);                 // cursor hidden
+    const std::string out = Rendered(screen, kPicture, TerminalSize{10, 5});
+    EXPECT_NE(out.find("\x1b[?25l"), std::string::npos);                            // cursor hidden
     EXPECT_NE(out.find("\x1b[38;2;16;32;48;48;2;255;238;221m"), std::string::npos); // LCD colours
     terminal.Play(out);
-    EXPECT_EQ(terminal.Line(0), "┌────┐    ");
-    EXPECT_EQ(terminal.Line(1), "│█ ▄ │    ");
-    EXPECT_EQ(terminal.Line(2), "│   ▀│    ");
-    EXPECT_EQ(terminal.Line(3), "└────┘    ");
+    EXPECT_EQ(terminal.Lines(), (Lines{"┌────┐    ", "│█ ▄ │    ", "│   ▀│    ", "└────┘    ", "          "}));
 
     // The same picture again: nothing to write. One pixel changed: one cell.
-    out.clear();
-    screen.Render(kPicture.data(), 4, 3, TerminalSize{10, 5}, out);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(Rendered(screen, kPicture, TerminalSize{10, 5}), "");
     std::vector<std::uint8_t> changed = kPicture;
     changed[1] = 1;
-    out.clear();
-    screen.Render(changed.data(), 4, 3, TerminalSize{10, 5}, out);
-    terminal.moves = terminal.printed = 0;
-    terminal.Play(out);
-    EXPECT_EQ(terminal.Line(1), "│█▀▄ │    ");
-    EXPECT_EQ(terminal.moves, 1);
-    EXPECT_EQ(terminal.printed, 1);
+    Terminal delta{10, 5};
+    delta.Play(Rendered(screen, changed, TerminalSize{10, 5}));
+    const std::string untouched(10, '~');
+    EXPECT_EQ(delta.Lines(), (Lines{untouched, "~~▀~~~~~~~", untouched, untouched, untouched}));
 
-    // Finishing puts the cursor on the line below the box and shows it.
-    out.clear();
-    screen.Finish(out);
-    terminal.Play(out);
+    // Finishing puts the cursor on the line below the box.
+    std::string finish;
+    screen.Finish(finish);
+    terminal.Play(finish);
     EXPECT_EQ(terminal.row, 4u);
     EXPECT_EQ(terminal.column, 0u);
-    EXPECT_NE(out.find("\x1b[?25h"), std::string::npos);
 }
 
 TEST(HalfBlockScreen, SmallTerminalsShowThePartThatFitsAndResizesRedrawAll)
 {
     HalfBlockScreen screen(0, 0xFFFFFF, false);
-    std::string out;
     Terminal narrow{3, 1};
-    screen.Render(kPicture.data(), 4, 3, TerminalSize{3, 1}, out);
-    narrow.Play(out);
-    EXPECT_EQ(narrow.Line(0), "█ ▄");
+    narrow.Play(Rendered(screen, kPicture, TerminalSize{3, 1}));
+    EXPECT_EQ(narrow.Lines(), Lines{"█ ▄"});
 
     // A change outside the visible part writes nothing.
     std::vector<std::uint8_t> changed = kPicture;
     changed[11] = 0;
-    out.clear();
-    screen.Render(changed.data(), 4, 3, TerminalSize{3, 1}, out);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(Rendered(screen, changed, TerminalSize{3, 1}), "");
 
     // A larger terminal: cleared and drawn whole, without the box.
     Terminal wide{6, 3};
-    out.clear();
-    screen.Render(changed.data(), 4, 3, TerminalSize{6, 3}, out);
-    EXPECT_NE(out.find("\x1b[2J"), std::string::npos);
-    wide.Play(out);
-    EXPECT_EQ(wide.Line(0), "█ ▄   ");
-    EXPECT_EQ(wide.Line(1), "      ");
+    wide.Play(Rendered(screen, changed, TerminalSize{6, 3}));
+    EXPECT_EQ(wide.Lines(), (Lines{"█ ▄   ", "      ", "      "}));
 
     // After lost output the next frame is complete again; an unknown size
     // means no limit.
     screen.Invalidate();
     Terminal unknown{4, 2};
-    out.clear();
-    screen.Render(kPicture.data(), 4, 3, TerminalSize{}, out);
-    unknown.Play(out);
-    EXPECT_EQ(unknown.Line(0) + unknown.Line(1), "█ ▄    ▀");
+    unknown.Play(Rendered(screen, kPicture, TerminalSize{}));
+    EXPECT_EQ(unknown.Lines(), (Lines{"█ ▄ ", "   ▀"}));
 }
 
 } // namespace
