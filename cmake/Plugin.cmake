@@ -11,3 +11,15 @@ function(glancer_plugin name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   glancer_warnings(${name})
 endfunction()
+
+# glancer_install_plugin(name) installs a shipped plugin: next to the program
+# on Windows (the release zip is flat), into lib/glancer/plugins elsewhere
+# (a working directory links to them, see docs/linux.md).
+function(glancer_install_plugin name)
+  if(WIN32)
+    set(destination .)
+  else()
+    set(destination lib/glancer/plugins)
+  endif()
+  install(TARGETS ${name} LIBRARY DESTINATION ${destination} RUNTIME DESTINATION ${destination})
+endfunction()

@@ -1,6 +1,6 @@
 # The Windows release: one zip whose top folder holds glancer.exe, the
-# shipped plugin DLLs (each plugin folder installs its own, to
-# GLANCER_PLUGIN_INSTALL_DIR, "." here), the demo screens and a README.txt.
+# shipped plugin DLLs (each plugin folder installs its own with
+# glancer_install_plugin, at the top here), the demo screens and a README.txt.
 # Everything sits side by side because Glancer finds its plugins and
 # screens in the folder it starts in.
 #   cmake --build --preset mingw64 --target package   (or: cpack --preset mingw64)
