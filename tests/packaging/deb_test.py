@@ -106,13 +106,18 @@ class Package(unittest.TestCase):
         blocked = self.glancer("init", os.path.join(welcome, "sub"))
         self.assertEqual(blocked.returncode, 1)
         self.assertIn("glancer: cannot create the directory " + os.path.join(welcome, "sub"), blocked.stderr)
-        if os.geteuid() != 0:  # root may write anywhere
-            os.chmod(self.work, 0o555)
-            self.addCleanup(os.chmod, self.work, 0o755)
-            os.remove(os.path.join(self.work, "screens", "logo.bmp"))
-            refused = self.glancer("init", self.work)
-            self.assertEqual(refused.returncode, 1)
-            self.assertIn("glancer: cannot", refused.stderr)
+
+        # A directory the user may not write to: reported, exit status 1 (root runs it as nobody).
+        os.chmod(self.root, 0o755)
+        screens = os.path.join(self.work, "screens")
+        os.remove(os.path.join(screens, "logo.bmp"))
+        os.chmod(screens, 0o555)
+        self.addCleanup(os.chmod, screens, 0o755)
+        user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+        refused = run(*user, os.path.join(self.root, "usr", "bin", "glancer"), "init", self.work, env=self.env)
+        self.assertEqual(refused.returncode, 1, refused.stdout)
+        self.assertIn("glancer: cannot copy to " + os.path.join(screens, "logo.bmp") + ": Permission denied",
+                      refused.stderr)
 
     def test_plugins_removed_by_hand_give_clear_messages(self):
         self.assertEqual(self.glancer("init").returncode, 0)
