@@ -7,18 +7,12 @@
 #   share/glancer/examples/                  demo screens, plugin template, systemd unit
 #   lib/systemd/user/glancer.service         the unit, naming the installed program
 #   share/man/man1/glancer.1.gz, share/doc/glancer/
-include(CMakePackageConfigHelpers)
+include(cmake/PluginSdk.cmake)
 
 install(TARGETS glancer RUNTIME DESTINATION bin)
 
-# ---- The plugin SDK (header-only, so it lives under share/) -------------------
-install(FILES ${PROJECT_SOURCE_DIR}/plugin/api/glancer_plugin.h ${PROJECT_SOURCE_DIR}/plugin/api/glancer_plugin.hpp
-        DESTINATION include/glancer)
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/GlancerPluginConfigVersion.cmake
-                                 COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/sdk/GlancerPluginConfig.cmake
-              ${CMAKE_BINARY_DIR}/sdk/GlancerPluginConfigVersion.cmake
-        DESTINATION share/cmake/GlancerPlugin)
+# ---- The plugin SDK -------------------------------------------------------------------
+glancer_install_sdk("")
 configure_file(${PROJECT_SOURCE_DIR}/packaging/sdk/glancer-plugin.pc.in ${CMAKE_BINARY_DIR}/sdk/glancer-plugin.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/glancer-plugin.pc DESTINATION share/pkgconfig)
 

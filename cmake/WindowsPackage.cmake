@@ -25,9 +25,8 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt.in ${CMAKE_BIN
 install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
 
 # The SDK keeps the installed layout, so CMAKE_PREFIX_PATH=<folder>\sdk works.
-install(FILES ${PROJECT_SOURCE_DIR}/plugin/api/glancer_plugin.h ${PROJECT_SOURCE_DIR}/plugin/api/glancer_plugin.hpp
-        DESTINATION sdk/include/glancer)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/sdk/GlancerPluginConfig.cmake DESTINATION sdk/share/cmake/GlancerPlugin)
+include(cmake/PluginSdk.cmake)
+glancer_install_sdk(sdk/)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/plugin-template DESTINATION sdk PATTERN "build" EXCLUDE)
 
 set(CPACK_GENERATOR ZIP)

@@ -48,6 +48,7 @@ class Package(unittest.TestCase):
         expected = {"usr/bin/glancer", "usr/include/glancer/glancer_plugin.h",
                     "usr/include/glancer/glancer_plugin.hpp", "usr/share/pkgconfig/glancer-plugin.pc",
                     "usr/share/cmake/GlancerPlugin/GlancerPluginConfig.cmake",
+                    "usr/share/cmake/GlancerPlugin/GlancerPluginConfigVersion.cmake",
                     "usr/share/man/man1/glancer.1.gz", "usr/share/doc/glancer/copyright",
                     "usr/share/glancer/examples/demo/screens/screens.xml",
                     "usr/share/glancer/examples/plugin-template/CMakeLists.txt",
