@@ -61,8 +61,7 @@ bool ReadNumber(CoreServices* services, const char* name, std::int64_t& value)
     return true;
 }
 
-void ReadRanged(CoreServices* services, const char* name, std::uint32_t low, std::uint32_t high,
-                std::uint32_t& field)
+void ReadRanged(CoreServices* services, const char* name, std::uint32_t low, std::uint32_t high, std::uint32_t& field)
 {
     std::int64_t value = 0;
     if (!ReadNumber(services, name, value))
@@ -121,6 +120,7 @@ Settings ReadSettings(CoreServices* services)
     ReadPosition(services, "WindowX", settings.windowX);
     ReadPosition(services, "WindowY", settings.windowY);
     ReadText(services, "Snapshot", settings.snapshot);
+    ReadRanged(services, "SnapshotInterval", 0, kMaxSnapshotInterval, settings.snapshotInterval);
     ReadText(services, "Output", settings.output);
     std::uint32_t border = settings.border ? 1 : 0;
     ReadRanged(services, "Border", 0, 1, border);
@@ -137,6 +137,7 @@ void WriteSettings(CoreServices* services, const Settings& settings)
     s.WriteInt(services, "YPixels", settings.geometry.yPixels, kSettingsSection);
     s.WriteInt(services, "XChars", settings.geometry.xChars, kSettingsSection);
     s.WriteInt(services, "YChars", settings.geometry.yChars, kSettingsSection);
+    s.WriteInt(services, "SnapshotInterval", settings.snapshotInterval, kSettingsSection);
     WriteColour(services, "LitColour", settings.litColour);
     WriteColour(services, "UnlitColour", settings.unlitColour);
     s.WriteInt(services, "Scale", settings.scale, kSettingsSection);
