@@ -106,7 +106,7 @@ void Presenter::Run()
             wake_.wait_until(lock, nextWrite, ready);
         else
             wake_.wait(lock, ready);
-        if (view_ != nullptr && !stopping_ && Clock::now() < nextShow)
+        if (view_ != nullptr && dirty_ && !stopping_ && Clock::now() < nextShow)
             wake_.wait_until(lock, nextShow, [this] { return stopping_; });
         const bool last = stopping_;
         const bool took = dirty_;
