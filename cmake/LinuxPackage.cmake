@@ -35,7 +35,11 @@ install(CODE "
 # ---- Manual and package documents (gzipped, reproducibly) ---------------------------
 find_program(GLANCER_GZIP gzip REQUIRED)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/docs/glancer.1 ${CMAKE_BINARY_DIR}/doc/glancer.1 COPYONLY)
+# The page names the version it documents; the project's version wins.
+file(READ ${PROJECT_SOURCE_DIR}/docs/glancer.1 _glancer_page)
+string(REGEX REPLACE "\"Glancer [0-9.]+\"" "\"Glancer ${PROJECT_VERSION}\"" _glancer_page "${_glancer_page}")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/doc/glancer.1 CONTENT "${_glancer_page}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/glancer.1)
 foreach(_doc glancer.1 changelog)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/${_doc}.gz
     COMMAND ${GLANCER_GZIP} -9nkf ${CMAKE_BINARY_DIR}/doc/${_doc}
