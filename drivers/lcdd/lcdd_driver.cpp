@@ -45,6 +45,9 @@ public:
 
     bool Configure() override
     {
+#ifdef _WIN32
+        return false; // no dialog yet: the settings are edited in the registry
+#else
         const glancer::Settings settings(kSection, "LCDd");
         const lcdd::Endpoint endpoint = ReadEndpoint();
         std::string answer;
@@ -62,6 +65,7 @@ public:
         else
             std::printf("\"%s\" is not a port number; Port is kept.\n", answer.c_str());
         return true;
+#endif
     }
 
     // The server's size once Init has met it; 20 x 4 until then.

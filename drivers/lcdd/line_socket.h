@@ -13,15 +13,15 @@ class LineSocket {
 public:
     using Clock = std::chrono::steady_clock;
 
-    LineSocket() = default;
-    ~LineSocket() { Close(); }
+    LineSocket();
+    ~LineSocket();
     LineSocket(const LineSocket&) = delete;
     LineSocket& operator=(const LineSocket&) = delete;
 
     // Resolves `host` and connects, giving up at `deadline`.
     bool Connect(const std::string& host, std::uint16_t port, Clock::time_point deadline, std::string& error);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ != kNone; }
 
     // Sends what the socket takes now: the number of bytes taken, or -1.
     long Send(const char* data, std::size_t size, std::string& error);
@@ -32,7 +32,14 @@ public:
     bool Wait(bool writing, std::chrono::milliseconds timeout);
 
 private:
-    int fd_ = -1;
+#ifdef _WIN32
+    using Handle = std::uintptr_t; // SOCKET
+    static constexpr Handle kNone = ~Handle{0};
+#else
+    using Handle = int;
+    static constexpr Handle kNone = -1;
+#endif
+    Handle fd_ = kNone;
 };
 
 } // namespace lcdd
