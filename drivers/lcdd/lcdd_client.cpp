@@ -12,7 +12,7 @@ constexpr auto kHandshakeWait = 2s;
 constexpr auto kStallLimit = 10s;           // a server that takes nothing this long is gone
 constexpr std::size_t kMaxQueued = 1 << 18; // so is one that lets this much pile up
 constexpr std::size_t kMaxLine = 4096;
-constexpr auto kPoll = 20ms;                // how soon queued commands leave
+constexpr auto kPoll = 20ms; // how soon queued commands leave
 constexpr auto kLastFlush = 1s;
 
 // "connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8"
@@ -92,8 +92,7 @@ void LcddClient::WriteText(const char* text, std::uint32_t x, std::uint32_t y)
     if (panel_ != nullptr && !panel_->WriteText(text, x, y) && !cutLogged_) {
         cutLogged_ = true;
         Log("LCDd: text at column " + std::to_string(x) + ", row " + std::to_string(y) + " is cut at the panel's " +
-            std::to_string(panel_->Size().columns) + " x " + std::to_string(panel_->Size().rows) +
-            " (logged once)");
+            std::to_string(panel_->Size().columns) + " x " + std::to_string(panel_->Size().rows) + " (logged once)");
     }
 }
 
@@ -110,8 +109,8 @@ bool LcddClient::Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight)
     std::string error;
     const auto deadline = LineSocket::Clock::now() + kHandshakeWait;
     heard_.clear();
-    bool ok = socket_.Connect(endpoint_.host, endpoint_.port, deadline, error) &&
-              socket_.Send("hello\n", 6, error) == 6;
+    bool ok =
+        socket_.Connect(endpoint_.host, endpoint_.port, deadline, error) && socket_.Send("hello\n", 6, error) == 6;
     if (!ok)
         error = "cannot reach the server at " + Where() + " (" + error + ")";
     while (ok && heard_.find('\n') == std::string::npos) {

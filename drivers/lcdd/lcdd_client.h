@@ -67,19 +67,19 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::unique_ptr<LcddScreen> screen_;     // guarded by mutex_, as is all the panel does
+    std::unique_ptr<LcddScreen> screen_; // guarded by mutex_, as is all the panel does
     std::unique_ptr<charpanel::CharPanel> panel_;
-    std::string queued_;                     // guarded by mutex_: commands not yet taken by the thread
-    bool stopping_ = false;                  // guarded by mutex_
-    bool cutLogged_ = false;                 // guarded by mutex_
+    std::string queued_;     // guarded by mutex_: commands not yet taken by the thread
+    bool stopping_ = false;  // guarded by mutex_
+    bool cutLogged_ = false; // guarded by mutex_
     std::thread thread_;
 
     // The thread's own.
     LineSocket socket_;
     std::string sending_;
     std::string heard_;
-    std::set<std::string> huhs_;   // server complaints logged already
-    bool failing_ = false;         // the outage is logged already
+    std::set<std::string> huhs_; // server complaints logged already
+    bool failing_ = false;       // the outage is logged already
     LineSocket::Clock::time_point lastProgress_;
 };
 

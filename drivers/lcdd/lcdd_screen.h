@@ -56,9 +56,9 @@ private:
 
     std::uint32_t columns_;
     std::uint32_t rows_;
-    std::vector<std::uint8_t> cells_;         // the codes the layer wrote
-    std::vector<std::uint8_t> bars_;          // bar height shown per cell
-    std::vector<std::vector<Span>> spans_;    // string widgets per row, in column order
+    std::vector<std::uint8_t> cells_;      // the codes the layer wrote
+    std::vector<std::uint8_t> bars_;       // bar height shown per cell
+    std::vector<std::vector<Span>> spans_; // string widgets per row, in column order
     std::array<charpanel::Pattern, charpanel::kGlyphSlots> glyphs_{};
     std::uint32_t nextId_ = 0;
     std::uint32_t cellHeight_ = 8;

@@ -19,8 +19,8 @@ std::vector<std::uint8_t> InitCommands(const Config& config)
         commands.insert(commands.end(), {0x8D, 0x14,   // charge pump on (no external supply)
                                          0x20, 0x02}); // page addressing
     else
-        commands.insert(commands.end(), {0xAD, 0x8B,   // DC-DC converter on
-                                         0x32});       // pump 8.0 V
+        commands.insert(commands.end(), {0xAD, 0x8B, // DC-DC converter on
+                                         0x32});     // pump 8.0 V
     // Segment remap and COM scan direction together turn the picture by 180 degrees.
     if (config.rotate180)
         commands.insert(commands.end(), {0xA0, 0xC0});
@@ -28,11 +28,11 @@ std::vector<std::uint8_t> InitCommands(const Config& config)
         commands.insert(commands.end(), {0xA1, 0xC8});
     commands.insert(commands.end(), {
                                         0xDA, static_cast<std::uint8_t>(config.height > 32 ? 0x12 : 0x02), // COM pins
-                                        0x81, static_cast<std::uint8_t>(config.contrast),
-                                        0xD9, static_cast<std::uint8_t>(ssd ? 0xF1 : 0x22), // pre-charge
+                                        0x81, static_cast<std::uint8_t>(config.contrast), 0xD9,
+                                        static_cast<std::uint8_t>(ssd ? 0xF1 : 0x22),       // pre-charge
                                         0xDB, static_cast<std::uint8_t>(ssd ? 0x40 : 0x35), // VCOM deselect level
-                                        0xA4, // show the memory
-                                        0xA6, // not inverted
+                                        0xA4,                                               // show the memory
+                                        0xA6,                                               // not inverted
                                     });
     if (ssd)
         commands.push_back(0x2E); // no scrolling
@@ -78,8 +78,7 @@ bool PageWriter::Send(const std::vector<std::uint8_t>& picture, I2cLink& link, s
     return true;
 }
 
-bool PageWriter::SendRun(std::uint32_t page, std::uint32_t first, std::uint32_t end, I2cLink& link,
-                         std::string& error)
+bool PageWriter::SendRun(std::uint32_t page, std::uint32_t first, std::uint32_t end, I2cLink& link, std::string& error)
 {
     const std::uint32_t column = first + (config_.controller == Controller::Sh1106 ? 2 : 0);
     const std::uint8_t address[] = {kCommandStream, static_cast<std::uint8_t>(0xB0 | page),

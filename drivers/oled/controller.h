@@ -12,7 +12,7 @@ enum class Controller { Ssd1306, Sh1106 };
 
 struct Config {
     Controller controller = Controller::Ssd1306;
-    std::uint32_t bus = 1;        // /dev/i2c-<bus>
+    std::uint32_t bus = 1; // /dev/i2c-<bus>
     std::uint32_t address = 0x3C;
     std::uint32_t width = 128;    // at most 128
     std::uint32_t height = 64;    // a multiple of 8, at most 64

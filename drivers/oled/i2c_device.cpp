@@ -15,9 +15,7 @@ namespace {
 
 class I2cDevice : public I2cLink {
 public:
-    I2cDevice(std::uint32_t bus, std::uint32_t address) : path_("/dev/i2c-" + std::to_string(bus)), address_(address)
-    {
-    }
+    I2cDevice(std::uint32_t bus, std::uint32_t address) : path_("/dev/i2c-" + std::to_string(bus)), address_(address) {}
     ~I2cDevice() override { Close(); }
 
     bool Open(std::string& error) override

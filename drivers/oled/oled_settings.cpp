@@ -22,9 +22,8 @@ struct Limit {
 
 // Width and height in whole pages; 128 columns is what both controllers drive.
 const Limit kNumbers[] = {
-    {"Bus", &Config::bus, 0, 255},         {"Address", &Config::address, 0x03, 0x77},
-    {"Width", &Config::width, 8, 128},     {"Height", &Config::height, 8, 64},
-    {"Contrast", &Config::contrast, 0, 255},
+    {"Bus", &Config::bus, 0, 255},      {"Address", &Config::address, 0x03, 0x77}, {"Width", &Config::width, 8, 128},
+    {"Height", &Config::height, 8, 64}, {"Contrast", &Config::contrast, 0, 255},
 };
 
 void Say(CoreServices* services, const std::string& text)
@@ -57,8 +56,8 @@ Config ReadConfig(CoreServices* services)
     const glancer::Settings settings(kSection, kPrefix, services);
     Config config;
     for (const Limit& limit : kNumbers)
-        config.*limit.field = static_cast<std::uint32_t>(
-            settings.Number(limit.name, config.*limit.field, limit.low, limit.high));
+        config.*limit.field =
+            static_cast<std::uint32_t>(settings.Number(limit.name, config.*limit.field, limit.low, limit.high));
     if (config.height % 8 != 0) {
         Say(services, "Height " + std::to_string(config.height) + " is not a multiple of 8, using 64");
         config.height = 64;
@@ -88,8 +87,8 @@ void AskConfig(CoreServices* services)
     else if (!answer.empty())
         std::printf("The controller is SSD1306 or SH1106; it is kept.\n");
     for (const Limit& limit : kNumbers) {
-        const std::string prompt = std::string(limit.name) + " (" + std::to_string(limit.low) + ".." +
-                                   std::to_string(limit.high) + ")";
+        const std::string prompt =
+            std::string(limit.name) + " (" + std::to_string(limit.low) + ".." + std::to_string(limit.high) + ")";
         if (!glancer::Ask(prompt.c_str(), std::to_string(config.*limit.field), answer))
             return;
         std::uint32_t value = 0;

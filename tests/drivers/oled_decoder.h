@@ -37,8 +37,8 @@ public:
             for (std::uint32_t x = 0; x < width_; ++x) {
                 const std::uint32_t column = (segRemap_ ? x : width_ - 1 - x) + (sh1106_ ? 2 : 0);
                 const std::uint32_t row = comRemap_ ? y : height_ - 1 - y;
-                const std::size_t at = upsideDown ? std::size_t{height_ - 1 - y} * width_ + (width_ - 1 - x)
-                                                  : std::size_t{y} * width_ + x;
+                const std::size_t at =
+                    upsideDown ? std::size_t{height_ - 1 - y} * width_ + (width_ - 1 - x) : std::size_t{y} * width_ + x;
                 out[at] = (ram_[std::size_t{row / 8} * 132 + column] >> (row % 8)) & 1;
             }
         return out;

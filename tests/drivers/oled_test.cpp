@@ -13,9 +13,11 @@
 
 #include "core/core.h"
 #include "drivers/oled/oled_panel.h"
+#include "drivers/oled/oled_settings.h"
 #include "drivers/virtual/image_export.h"
 #include "items/item_factory.h"
 #include "support/settings.h"
+#include "tests/common/fake_settings.h"
 #include "tests/common/test_env.h"
 #include "tests/drivers/oled_decoder.h"
 
@@ -128,8 +130,8 @@ struct Pair {
             for (std::uint32_t r = 0; r < h && in >> row; ++r)
                 for (std::uint32_t c = 0; c < w && c < row.size(); ++c)
                     frame[std::size_t{y + r} * config.width + x + c] = row[c] == '1';
-            const FrameBufferHeader header{frame.data(), config.width, config.height,
-                                           config.width * config.height, 0, 0};
+            const FrameBufferHeader header{
+                frame.data(), config.width, config.height, config.width * config.height, 0, 0};
             expected.CopyRegion(header, x, y, w, h);
             panel->CopyRegion(header, x, y, w, h);
         }
@@ -146,7 +148,10 @@ struct Pair {
         std::lock_guard<std::mutex> lock(bus->mutex);
         return bus->module.Picture(config.rotate180);
     }
-    bool InStep() { return WaitFor([&] { return Shown() == Expected(); }); }
+    bool InStep()
+    {
+        return WaitFor([&] { return Shown() == Expected(); });
+    }
 
     oled::Config config;
     panelcore::LcdPanel expected;
@@ -163,7 +168,8 @@ std::vector<Calls> RecordDemo(std::uint32_t height, int ticks)
     for (const char* plugin : {"recorddriver", "demo", "system"})
         dir.AddPlugin(plugin);
     dir.SelectDriver("RecordDriver");
-    for (auto [name, value] : {std::pair{"XPixels", 128u}, {"YPixels", height}, {"XChars", 21u}, {"YChars", height / 8}})
+    for (auto [name, value] :
+         {std::pair{"XPixels", 128u}, {"YPixels", height}, {"XChars", 21u}, {"YChars", height / 8}})
         writeSettingInt(name, value, "RecordDriver");
     std::filesystem::copy(std::filesystem::path(GLANCER_TEST_SOURCE_DIR) / ".." / "examples" / "demo" / "screens",
                           dir.Path() / "screens", std::filesystem::copy_options::recursive);
@@ -283,6 +289,29 @@ TEST(Oled, AnUnpluggedModuleIsLoggedOnceRetriedAndRedrawnInFull)
     std::string error;
     EXPECT_FALSE(oled::MakeI2cDevice(250, 0x3C)->Open(error));
     EXPECT_EQ(error, "cannot open /dev/i2c-250 (No such file or directory)");
+}
+
+TEST(Oled, SettingsTakeNamesAndHexAddressesAndRefuseOddValues)
+{
+    namespace fake = fakesettings;
+    fake::Reset();
+    fake::SetText("Controller", "sh1106");
+    fake::SetText("Address", "0x3D");
+    fake::SetInt("Bus", 3);
+    fake::SetInt("Height", 32);
+    fake::SetInt("Rotate", 180);
+    EXPECT_EQ(oled::Describe(oled::ReadConfig(&fake::services)),
+              "SH1106, 128 x 32, address 0x3D on /dev/i2c-3, turned 180");
+    fake::SetText("Controller", "SSD1309");
+    fake::SetText("Address", "0x");
+    fake::SetInt("Height", 30);
+    fake::SetInt("Rotate", 90);
+    EXPECT_EQ(oled::Describe(oled::ReadConfig(&fake::services)), "SSD1306, 128 x 64, address 0x3C on /dev/i2c-3");
+    EXPECT_EQ(fake::logged, (std::vector<std::string>{"I2C OLED: Address \"0x\" is outside 3..119, using 60",
+                                                      "I2C OLED: Height 30 is not a multiple of 8, using 64",
+                                                      "I2C OLED: Rotate 90 is neither 0 nor 180, using 0",
+                                                      "I2C OLED: Controller \"SSD1309\" is neither SSD1306 nor SH1106, "
+                                                      "using SSD1306"}));
 }
 
 } // namespace
