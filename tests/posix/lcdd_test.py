@@ -162,17 +162,21 @@ class LcddDriver(harness.Case):
         self.assertIn("LCDd: text at column 15, row 3 is cut at the panel's 20 x 4 (logged once)", work.log())
         self.assertEqual(stop(process)[0], 0)
 
-    def test_no_server_a_wrong_one_and_one_that_stops_reading(self):
-        silent = Proxy(None, b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n")
+    def test_no_server_a_wrong_one_one_that_complains_and_one_that_stops_reading(self):
+        greeting = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n"
+        silent = Proxy(None, greeting)
         wrong = Proxy(None, b"220 mail.example.com ESMTP\n")
-        for proxy in (silent, wrong):
+        complaining = Proxy(None, greeting + b'huh? Invalid command "x"\nsuccess\nhuh? Invalid command "x"\n'
+                                             b"listen Glancer\n")
+        for proxy in (silent, wrong, complaining):
             self.addCleanup(proxy.close)
         nobody = free_port()
         cases = ((nobody, f"LCDd: cannot reach the server at 127.0.0.1:{nobody} (Connection refused); "
                           "trying again every 3 s"),
                  (wrong.port, f'LCDd: the server at 127.0.0.1:{wrong.port} answered "220 mail.example.com ESMTP" '
                               "to hello; trying again every 3 s"),
-                 (silent.port, f"LCDd: connected to the server at 127.0.0.1:{silent.port}, showing 20 x 4"))
+                 (silent.port, f"LCDd: connected to the server at 127.0.0.1:{silent.port}, showing 20 x 4"),
+                 (complaining.port, 'LCDd: the server answered: huh? Invalid command "x"'))
         for port, line in cases:
             with self.subTest(line=line):
                 work, process = self.glancer(port)
