@@ -87,9 +87,12 @@ void AskConfig(CoreServices* services)
     else if (!answer.empty())
         std::printf("The controller is SSD1306 or SH1106; it is kept.\n");
     for (const Limit& limit : kNumbers) {
-        const std::string prompt =
-            std::string(limit.name) + " (" + std::to_string(limit.low) + ".." + std::to_string(limit.high) + ")";
-        if (!glancer::Ask(prompt.c_str(), std::to_string(config.*limit.field), answer))
+        const bool hex = limit.field == &Config::address; // as datasheets and i2cdetect write it
+        char range[40], current[16];
+        std::snprintf(range, sizeof range, hex ? " (0x%02X..0x%02X)" : " (%u..%u)", unsigned(limit.low),
+                      unsigned(limit.high));
+        std::snprintf(current, sizeof current, hex ? "0x%02X" : "%u", config.*limit.field);
+        if (!glancer::Ask((limit.name + std::string(range)).c_str(), current, answer))
             return;
         std::uint32_t value = 0;
         if (ParseAnswer(answer, limit, value))
