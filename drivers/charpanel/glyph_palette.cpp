@@ -85,8 +85,7 @@ void GlyphPalette::Greedy(const std::array<Slot, kGlyphSlots>& loaded)
         Pattern best = 0;
         bool bestLoaded = false;
         for (std::size_t i = 0; i < candidates; ++i) {
-            const Pattern candidate =
-                i < distinct_.size() ? distinct_[i].pattern : Line(i - distinct_.size());
+            const Pattern candidate = i < distinct_.size() ? distinct_[i].pattern : Line(i - distinct_.size());
             if (std::find(chosen_.begin(), chosen_.end(), candidate) != chosen_.end())
                 continue;
             std::uint64_t gain = 0;

@@ -4,8 +4,7 @@
 
 namespace charpanel {
 
-PanelLink::PanelLink(Transport& transport, std::string name, std::string where,
-                     std::chrono::milliseconds retryPeriod)
+PanelLink::PanelLink(Transport& transport, std::string name, std::string where, std::chrono::milliseconds retryPeriod)
     : transport_(transport), name_(std::move(name)), where_(std::move(where)), retryPeriod_(retryPeriod)
 {
 }

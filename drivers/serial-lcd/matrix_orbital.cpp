@@ -8,9 +8,9 @@ enum : std::uint8_t {
     kAutoWrapOff = 0x44,
     kBacklightOn = 0x42, // argument: minutes until off, 0 for never
     kBacklightOff = 0x46,
-    kGoto = 0x47,        // column, row; both from 1
+    kGoto = 0x47, // column, row; both from 1
     kUnderlineOff = 0x4B,
-    kDefineChar = 0x4E,  // slot, eight rows
+    kDefineChar = 0x4E, // slot, eight rows
     kContrast = 0x50,
     kAutoScrollOff = 0x52,
     kBlinkOff = 0x54,

@@ -31,8 +31,7 @@ public:
             glancer::Log(std::string(kName) + ": no Port is set; choose one with Configure (Windows) or "
                                               "glancer configure-driver \"Serial LCD\"");
         port = std::make_unique<SerialPort>(settings.port, settings.baud);
-        link = std::make_unique<charpanel::PanelLink>(*port, kName,
-                                                      settings.port.empty() ? "the port" : settings.port);
+        link = std::make_unique<charpanel::PanelLink>(*port, kName, settings.port.empty() ? "the port" : settings.port);
         device = std::make_unique<MatrixOrbital>(*link, settings.options);
         link->Start(settings.geometry, *device);
     }
@@ -45,10 +44,7 @@ public:
 
     bool Configure() override { return ConfigureSerialLcd(glancer::Settings(kSection, kName)); }
 
-    DisplayInfo GetDisplayInfo() override
-    {
-        return charpanel::InfoFor(Current().geometry);
-    }
+    DisplayInfo GetDisplayInfo() override { return charpanel::InfoFor(Current().geometry); }
 
     void Clear() override
     {

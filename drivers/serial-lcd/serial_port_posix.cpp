@@ -20,21 +20,30 @@ namespace {
 speed_t Speed(std::uint32_t baud)
 {
     switch (baud) {
-    case 9600: return B9600;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B19200;
+    case 9600:
+        return B9600;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B19200;
     }
 }
 
 std::string OpenError(int error)
 {
     switch (error) {
-    case ENOENT: return "does not exist";
-    case EBUSY: return "is busy (another program has it open)";
-    case EACCES: return "may not be opened (is the user in the group dialout?)";
-    default: return std::string("cannot be opened: ") + std::strerror(error);
+    case ENOENT:
+        return "does not exist";
+    case EBUSY:
+        return "is busy (another program has it open)";
+    case EACCES:
+        return "may not be opened (is the user in the group dialout?)";
+    default:
+        return std::string("cannot be opened: ") + std::strerror(error);
     }
 }
 
@@ -91,8 +100,8 @@ charpanel::Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size
             continue;
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return Sent::Lost; // EIO, ENXIO, ENODEV: unplugged
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return Sent::Stalled;
         pollfd ready{fd, POLLOUT, 0};
