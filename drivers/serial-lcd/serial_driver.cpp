@@ -27,11 +27,13 @@ public:
         if (link != nullptr)
             return;
         const SerialSettings& settings = Current();
-        if (settings.port.empty())
+        if (settings.port.empty()) {
             glancer::Log(std::string(kName) + ": no Port is set; choose one with Configure (Windows) or "
                                               "glancer configure-driver \"Serial LCD\"");
+            return;
+        }
         port = std::make_unique<SerialPort>(settings.port, settings.baud);
-        link = std::make_unique<charpanel::PanelLink>(*port, kName, settings.port.empty() ? "the port" : settings.port);
+        link = std::make_unique<charpanel::PanelLink>(*port, kName, settings.port);
         device = std::make_unique<MatrixOrbital>(*link, settings.options);
         link->Start(settings.geometry, *device);
     }

@@ -140,6 +140,20 @@ class SerialLcd(harness.Case):
                 status, _, _ = harness.stop(process)
                 self.assertEqual(status, 0)
 
+    def test_configure_on_the_terminal_keeps_values_on_enter(self):
+        work = self.workdir(plugins=("serial-lcd", "i2c-lcd"))
+        result = work.run("configure-driver", "Serial LCD", stdin="/dev/ttyUSB7\n\n16\n0\n2\n")
+        self.assertIn("Serial devices found:", result.stdout)
+        self.assertIn("Please give a number from 1 to 4.", result.stdout)  # the 0 rows, asked again
+        result = work.run("configure-driver", "I2C LCD", stdin="\n0x3F\n")
+        self.assertIn("I2C buses found:", result.stdout)
+        registry = work.read("registry.reg")
+        for line in ('"Port"="/dev/ttyUSB7"', '"Columns"=dword:00000010', '"Rows"=dword:00000002',
+                     '"Address"=dword:0000003f'):
+            self.assertIn(line, registry)
+        self.assertNotIn('"Baud"', registry)
+        self.assertNotIn('"Bus"', registry)
+
 
 if __name__ == "__main__":
     panel.load_font()
