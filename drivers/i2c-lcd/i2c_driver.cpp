@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "drivers/charpanel/panel_link.h"
+#include "drivers/charpanel/panel_driver.h"
 #include "drivers/i2c-lcd/hd44780_pcf8574.h"
 #include "drivers/i2c-lcd/i2c_settings.h"
 #include "drivers/i2c-lcd/i2c_transport.h"
@@ -13,27 +13,19 @@
 namespace i2clcd {
 namespace {
 
-class I2cLcdDriver : public glancer::DisplayDriver {
+class I2cLcdDriver : public charpanel::PanelDriver {
 public:
-    ~I2cLcdDriver() override { Shutdown(); }
-
     const char* Name() const override { return kName; }
 
     void Init() override
     {
-        if (link != nullptr)
+        if (Started())
             return;
         const I2cSettings& settings = Current();
-        transport = std::make_unique<I2cTransport>(settings.bus, settings.address);
-        link = std::make_unique<charpanel::PanelLink>(*transport, kName, glancer_i2c::LinuxI2c::Path(settings.bus));
-        device = std::make_unique<Hd44780Pcf8574>(*link, settings.geometry.columns, settings.backlight);
-        link->Start(settings.geometry, *device);
-    }
-
-    void Shutdown() override
-    {
-        if (link != nullptr)
-            link->Stop();
+        Start(std::make_unique<I2cTransport>(settings.bus, settings.address), kName,
+              glancer_i2c::LinuxI2c::Path(settings.bus), settings.geometry, [&](charpanel::ByteSink& sink) {
+                  return std::make_unique<Hd44780Pcf8574>(sink, settings.geometry.columns, settings.backlight);
+              });
     }
 
     bool Configure() override
@@ -44,23 +36,6 @@ public:
 
     DisplayInfo GetDisplayInfo() override { return charpanel::InfoFor(Current().geometry); }
 
-    void Clear() override
-    {
-        if (link != nullptr)
-            link->Clear();
-    }
-    void WriteText(const char* text, std::uint32_t column, std::uint32_t row) override
-    {
-        if (link != nullptr)
-            link->WriteText(text, column, row);
-    }
-    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
-                      std::uint32_t height) override
-    {
-        if (link != nullptr)
-            link->UpdateRegion(frame, x, y, width, height);
-    }
-
 private:
     const I2cSettings& Current()
     {
@@ -70,10 +45,6 @@ private:
     }
 
     std::optional<I2cSettings> settings;
-    // Destroyed in reverse: the device and link go before the transport.
-    std::unique_ptr<I2cTransport> transport;
-    std::unique_ptr<charpanel::PanelLink> link;
-    std::unique_ptr<Hd44780Pcf8574> device;
 };
 
 const glancer::About kAbout{kName,
