@@ -123,7 +123,7 @@ class PtyPanel:
         self.link = link
         self.lcd = SerialLcd(columns, rows)
         self.lock = threading.Lock()
-        self.log = []  # (monotonic time, byte count) per read
+        self.log = []  # (monotonic time, byte count, whether a clear came) per read
         self.reading = True
         self.master = None
         self.thread = None
@@ -166,8 +166,9 @@ class PtyPanel:
                 time.sleep(0.02)
                 continue
             with self.lock:
-                self.log.append((time.monotonic(), len(data)))
+                clears = self.lcd.clears
                 self.lcd.feed(data)
+                self.log.append((time.monotonic(), len(data), self.lcd.clears > clears))
 
     def text(self):
         with self.lock:
@@ -175,4 +176,4 @@ class PtyPanel:
 
     def bytes_since(self, start):
         with self.lock:
-            return sum(count for when, count in self.log if when >= start)
+            return sum(count for when, count, _ in self.log if when >= start)
