@@ -29,9 +29,15 @@ CharPanel::CharPanel(Geometry geometry, Device& device)
     run_.reserve(geometry_.columns);
 }
 
+DisplayInfo InfoFor(Geometry geometry)
+{
+    return DisplayInfo{geometry.columns * kCellWidth + kExtraColumns, geometry.rows * kCellHeight, geometry.columns,
+                       geometry.rows};
+}
+
 DisplayInfo CharPanel::Info() const
 {
-    return DisplayInfo{geometry_.columns * kCellWidth, geometry_.rows * kCellHeight, geometry_.columns, geometry_.rows};
+    return InfoFor(geometry_);
 }
 
 void CharPanel::Redraw()

@@ -5,10 +5,11 @@
 //
 // Geometry. Columns x Rows text cells. Pixel content is laid out as 6 x 8
 // pixels per cell: five columns the panel shows, then one for the gap
-// between characters, which is never shown. A 20 x 4 panel so reports
-// 120 x 32 pixels, and pictures placed for a 20 x 4 text grid of 6 x 8
-// cells (text row r on pixel rows 8r..8r+7) land on the cells they were
-// meant for.
+// between characters, which is never shown. The pixel area is two columns
+// wider than the cells, as on graphic panels with the same text grid: a
+// 20 x 4 panel reports 122 x 32 pixels, so screens written for those
+// (text row r on pixel rows 8r..8r+7) fit and land on the cells they were
+// meant for; the two extra columns are not shown.
 //
 // What a cell shows. Text written last, unless pixels drawn later have
 // something lit in the cell; then a character made from the cell's five by
@@ -41,6 +42,7 @@ namespace charpanel {
 
 constexpr std::uint32_t kCellWidth = 6; // five shown, one gap
 constexpr std::uint32_t kCellHeight = 8;
+constexpr std::uint32_t kExtraColumns = 2; // pixel columns right of the last cell
 constexpr std::uint32_t kMaxColumns = 40;
 constexpr std::uint32_t kMaxRows = 4;
 
@@ -52,6 +54,9 @@ struct Geometry {
 // Columns (1..40) and Rows (1..4) of a settings section; missing values are
 // 20 x 4, refused ones are logged and read as their default.
 Geometry ReadGeometry(const glancer::Settings& settings);
+
+// The pixels and cells a panel of this geometry reports to the program.
+DisplayInfo InfoFor(Geometry geometry);
 
 class CharPanel {
 public:

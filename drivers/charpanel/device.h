@@ -22,6 +22,15 @@ constexpr std::uint8_t PatternRow(Pattern pattern, std::uint32_t row)
     return static_cast<std::uint8_t>(pattern >> (5 * row) & 0x1F);
 }
 
+// Where a device puts its bytes. Wait asks for a pause after what was put
+// so far (an HD44780 needs up to 5 ms after some instructions).
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void Put(const std::uint8_t* bytes, std::size_t count) = 0;
+    virtual void Wait(std::uint32_t microseconds) = 0;
+};
+
 // The bytes of one kind of panel: what it takes to clear it, move its
 // cursor, show a run of characters and define a user character. A device
 // only encodes; how the bytes travel (serial port, I2C) is its owner's

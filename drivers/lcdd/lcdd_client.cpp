@@ -76,7 +76,7 @@ void LcddClient::Stop()
 
 DisplayInfo LcddClient::Info() const
 {
-    return panel_ != nullptr ? panel_->Info() : DisplayInfo{120, 32, 20, 4};
+    return panel_ != nullptr ? panel_->Info() : charpanel::InfoFor(charpanel::Geometry{});
 }
 
 void LcddClient::Clear()

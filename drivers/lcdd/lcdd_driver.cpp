@@ -71,7 +71,7 @@ public:
     // The server's size once Init has met it; 20 x 4 until then.
     DisplayInfo GetDisplayInfo() override
     {
-        return client != nullptr ? client->Info() : DisplayInfo{120, 32, 20, 4};
+        return client != nullptr ? client->Info() : charpanel::InfoFor(charpanel::Geometry{});
     }
 
     void Clear() override

@@ -288,7 +288,7 @@ TEST(Oled, AnUnpluggedModuleIsLoggedOnceRetriedAndRedrawnInFull)
     pair.panel->Stop();
     std::string error;
     EXPECT_FALSE(oled::MakeI2cDevice(250, 0x3C)->Open(error));
-    EXPECT_EQ(error, "cannot open /dev/i2c-250 (No such file or directory)");
+    EXPECT_EQ(error, "/dev/i2c-250 does not exist (is I2C enabled, and the module i2c-dev loaded?)");
 }
 
 TEST(Oled, SettingsTakeNamesAndHexAddressesAndRefuseOddValues)
