@@ -22,6 +22,8 @@ function(glancer_install_plugin name)
     set(destination lib/glancer/plugins)
   endif()
   install(TARGETS ${name} LIBRARY DESTINATION ${destination} RUNTIME DESTINATION ${destination})
+  # The package tests check that each one is in the package.
+  set_property(GLOBAL APPEND PROPERTY GLANCER_SHIPPED_PLUGINS ${name})
 endfunction()
 
 # glancer_plugin_library(name sources...) builds the parts of a shipped

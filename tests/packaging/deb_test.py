@@ -16,7 +16,7 @@ import harness  # noqa: E402
 import panel  # noqa: E402
 
 DEB = None
-SHIPPED = ("virtual.so", "system.so", "demo.so")
+SHIPPED = []  # every plugin the build installs
 TITLE = "Glancer demo"
 
 
@@ -141,7 +141,9 @@ class Package(unittest.TestCase):
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--deb-dir", required=True)
+    parser.add_argument("--shipped", required=True, help="the plugins the build installs, comma-separated")
     options, rest = parser.parse_known_args()
+    SHIPPED[:] = [name + ".so" for name in options.shipped.split(",")]
     debs = sorted(glob.glob(os.path.join(options.deb_dir, "glancer_*_*.deb")), key=os.path.getmtime)
     if not debs:
         sys.exit("no glancer_*.deb in " + options.deb_dir)
