@@ -39,5 +39,15 @@ GLANCER_REQUIRE_WINE=1 ctest --test-dir build/mingw64 --output-on-failure
 cpack --preset mingw64
 
 newest() { ls -t "$@" | head -n 1; }
-python3 tests/packaging/windows_zips.py "$(newest build/mingw32/Glancer-*-win32.zip)" \
-  "$(newest build/mingw64/Glancer-*-win64.zip)"
+zip32=$(newest build/mingw32/Glancer-*-win32.zip)
+python3 tests/packaging/windows_zips.py "$zip32" "$(newest build/mingw64/Glancer-*-win64.zip)"
+
+# A plugin author's 32-bit build of the template against the zip's sdk folder.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+python3 -m zipfile -e "$zip32" "$unpacked"
+sdk=$(echo "$unpacked"/Glancer-*/sdk)
+cmake -S "$sdk/plugin-template" -B "$unpacked/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw32.cmake" -DCMAKE_PREFIX_PATH="$sdk" >/dev/null
+cmake --build "$unpacked/build"
+echo "Plugin template built against $(basename "$zip32")'s SDK"
