@@ -84,7 +84,7 @@ bool CharPanel::WriteText(const char* text, std::uint32_t column, std::uint32_t 
         const std::size_t i = Index(c, row);
         freedPixels |= owner_[i] == Owner::Pixels && pixels_[i] != 0;
         owner_[i] = Owner::Text;
-        text_[i] = RomCode(static_cast<unsigned char>(text[c - column]));
+        text_[i] = device_.TextCode(static_cast<unsigned char>(text[c - column]));
         pixels_[i] = 0;
     }
     glyphsDirty_ |= freedPixels;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "drivers/charpanel/rom_charset.h"
+
 namespace charpanel {
 
 // A 5 x 8 character pattern: row r (0 at the top) in bits 5r..5r+4, the
@@ -48,6 +50,9 @@ public:
     virtual void Write(const std::uint8_t* codes, std::size_t count) = 0;
     // Loads user character `slot` (0..7). Leaves the cursor anywhere.
     virtual void DefineGlyph(std::uint32_t slot, Pattern pattern) = 0;
+    // The code a text character (Latin-1) is sent as: the A00 character
+    // ROM's by default; a device that takes text as it is overrides this.
+    virtual std::uint8_t TextCode(unsigned char latin1) const { return RomCode(latin1); }
     // What a cursor move costs in characters' worth of bytes: unchanged
     // gaps shorter than this are resent rather than skipped.
     virtual std::uint32_t MoveCost() const { return 1; }
