@@ -92,18 +92,24 @@ bool CharPanel::WriteText(const char* text, std::uint32_t column, std::uint32_t 
     return text[c - column] == '\0';
 }
 
-Pattern CharPanel::ReadCell(const FrameBufferHeader& frame, std::uint32_t column, std::uint32_t row) const
+Pattern CharPanel::ReadCell(const FrameBufferHeader& frame, std::uint32_t column, std::uint32_t row,
+                            const Rectangle& region) const
 {
-    Pattern pattern = 0;
+    // Pixels outside the rectangle keep what this cell had: the frame may
+    // still hold a previous screen's there.
+    Pattern pattern = pixels_[Index(column, row)];
     for (std::uint32_t dy = 0; dy < kCellHeight; ++dy) {
         const std::uint64_t py = std::uint64_t{row} * kCellHeight + dy;
-        if (py >= frame.yPixels)
-            break;
         for (std::uint32_t dx = 0; dx < 5; ++dx) {
             const std::uint64_t px = std::uint64_t{column} * kCellWidth + dx;
+            if (px < region.x || px >= region.right || py < region.y || py >= region.bottom)
+                continue;
+            const Pattern bit = Pattern{1} << (5 * dy + 4 - dx);
             const std::uint64_t at = py * frame.xPixels + px;
-            if (px < frame.xPixels && at < frame.bufferSize && frame.pixels[at] != 0)
-                pattern |= Pattern{1} << (5 * dy + 4 - dx);
+            if (px < frame.xPixels && py < frame.yPixels && at < frame.bufferSize && frame.pixels[at] != 0)
+                pattern |= bit;
+            else
+                pattern &= ~bit;
         }
     }
     return pattern;
@@ -118,11 +124,12 @@ void CharPanel::UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, st
         std::min<std::uint64_t>(geometry_.columns - 1, (std::uint64_t{x} + width - 1) / kCellWidth));
     const std::uint32_t lastRow = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(geometry_.rows - 1, (std::uint64_t{y} + height - 1) / kCellHeight));
+    const Rectangle region{x, y, std::uint64_t{x} + width, std::uint64_t{y} + height};
     bool changed = false;
     for (std::uint32_t row = y / kCellHeight; row <= lastRow; ++row)
         for (std::uint32_t column = x / kCellWidth; column <= lastColumn; ++column) {
             const std::size_t i = Index(column, row);
-            const Pattern pattern = ReadCell(frame, column, row);
+            const Pattern pattern = ReadCell(frame, column, row, region);
             if (pattern == 0 && owner_[i] != Owner::Pixels)
                 continue; // blank pixels leave text alone
             changed |= owner_[i] != Owner::Pixels || pixels_[i] != pattern;

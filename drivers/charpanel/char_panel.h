@@ -76,7 +76,8 @@ public:
     // Latin-1 text from the cell (column, row) on; clipped at the row's end.
     // False when some of it did not fit (the caller may log).
     bool WriteText(const char* text, std::uint32_t column, std::uint32_t row);
-    // Takes the pixels of every cell the rectangle touches from the frame.
+    // Takes the rectangle's pixels from the frame; the rest of the cells it
+    // touches keep theirs.
     void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
                       std::uint32_t height);
 
@@ -88,7 +89,11 @@ private:
     static constexpr std::uint16_t kUnknown = 0x100; // not a character code
 
     std::size_t Index(std::uint32_t column, std::uint32_t row) const { return row * geometry_.columns + column; }
-    Pattern ReadCell(const FrameBufferHeader& frame, std::uint32_t column, std::uint32_t row) const;
+    struct Rectangle {
+        std::uint64_t x, y, right, bottom; // right and bottom exclusive
+    };
+    Pattern ReadCell(const FrameBufferHeader& frame, std::uint32_t column, std::uint32_t row,
+                     const Rectangle& region) const;
     void ChooseGlyphs();
     void Sync();
     void SendRow(std::uint32_t row);

@@ -216,6 +216,15 @@ TEST(CharLcd, PicturesUseUserCharactersExactlyUpToEightAndStablyBeyond)
     const std::size_t before = panel.Sent();
     Show(panel, wave);
     EXPECT_EQ(panel.Sent(), before);
+
+    // After a screen change the frame may still hold the last screen's
+    // pixels beside the rectangle drawn: they stay unseen.
+    panel.link.Clear();
+    auto stale = Frame([](std::uint32_t, std::uint32_t) { return true; });
+    const FrameBufferHeader frame{stale.data(), 122, 32, 122 * 32, 20, 4};
+    panel.link.UpdateRegion(frame, 61, 2, 3, 4);
+    const auto drawn = Frame([](std::uint32_t x, std::uint32_t y) { return x >= 61 && x < 64 && y >= 2 && y < 6; });
+    EXPECT_EQ(Shown(panel, 10, 0), CellOf(drawn, 10, 0));
 }
 
 TEST(CharLcd, ShowsThePictureAgainWhenThePanelComesBack)
