@@ -54,6 +54,22 @@ void WriteStored(const std::vector<CommandSpec>& entries)
     }
 }
 
+std::vector<CommandSpec> Entries()
+{
+    std::vector<CommandSpec> entries = ReadStored();
+    entries.erase(std::remove_if(entries.begin(), entries.end(), IsBlank), entries.end());
+    return entries;
+}
+
+std::vector<std::string> IdsExcept(const std::vector<CommandSpec>& entries, std::size_t except)
+{
+    std::vector<std::string> ids;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (i != except)
+            ids.push_back(entries[i].id);
+    return ids;
+}
+
 std::string Problem(const CommandSpec& spec, const std::vector<std::string>& others)
 {
     if (spec.id.empty())

@@ -28,6 +28,11 @@ struct CommandSpec {
 std::vector<CommandSpec> ReadStored();
 void WriteStored(const std::vector<CommandSpec>& entries);
 
+// The stored entries that are not empty, for editing.
+std::vector<CommandSpec> Entries();
+// The ids of `entries` but the one at `except`.
+std::vector<std::string> IdsExcept(const std::vector<CommandSpec>& entries, std::size_t except);
+
 // Why an entry cannot be used (empty when it can); `others` are the ids
 // already taken.
 std::string Problem(const CommandSpec& spec, const std::vector<std::string>& others);

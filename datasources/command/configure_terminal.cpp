@@ -50,26 +50,11 @@ bool Edit(CommandSpec& spec, const std::vector<std::string>& others)
     }
 }
 
-std::vector<std::string> IdsBut(const std::vector<CommandSpec>& entries, std::size_t except)
-{
-    std::vector<std::string> ids;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (i != except)
-            ids.push_back(entries[i].id);
-    return ids;
-}
-
 } // namespace
 
 bool ConfigureCommands()
 {
-#ifdef _WIN32
-    return false;
-#else
-    std::vector<CommandSpec> entries;
-    for (const CommandSpec& spec : ReadStored())
-        if (!spec.id.empty() || !spec.command.empty())
-            entries.push_back(spec);
+    std::vector<CommandSpec> entries = Entries();
     for (;;) {
         Show(entries);
         std::string answer;
@@ -80,13 +65,13 @@ bool ConfigureCommands()
         const std::size_t index = static_cast<std::size_t>(number < 0 ? -number : number) - 1;
         if (answer == "a") {
             CommandSpec spec;
-            if (Edit(spec, IdsBut(entries, entries.size())))
+            if (Edit(spec, IdsExcept(entries, entries.size())))
                 entries.push_back(spec);
         } else if (number < 0 && index < entries.size()) {
             entries.erase(entries.begin() + static_cast<long>(index));
         } else if (number > 0 && index < entries.size()) {
             CommandSpec spec = entries[index];
-            if (Edit(spec, IdsBut(entries, index)))
+            if (Edit(spec, IdsExcept(entries, index)))
                 entries[index] = spec;
         } else {
             std::printf("  Not an entry: %s\n", answer.c_str());
@@ -94,7 +79,6 @@ bool ConfigureCommands()
     }
     WriteStored(entries);
     return true;
-#endif
 }
 
 } // namespace commands

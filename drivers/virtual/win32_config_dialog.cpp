@@ -7,7 +7,7 @@
 #include <string>
 
 #include "drivers/virtual/panel_view.h"
-#include "drivers/virtual/win32_dialog_template.h"
+#include "plugin/api/glancer_dialog_win32.hpp"
 #include "drivers/virtual/win32_module.h"
 
 namespace vdisplay {
@@ -66,9 +66,9 @@ std::uint32_t FromColorRef(COLORREF colour)
            GetBValue(colour);
 }
 
-DialogTemplate BuildTemplate()
+glancer::DialogTemplate BuildTemplate()
 {
-    DialogTemplate dialog(kTitle, 230, 178);
+    glancer::DialogTemplate dialog(kTitle, 230, 178);
     const char* labels[] = {"Pixel width:", "Pixel height:", "Text columns:", "Text rows:",
                             "Scale (window pixels per panel pixel):"};
     for (int row = 0; row < 5; ++row) {
@@ -247,7 +247,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 std::uint32_t RunConfigureDialog(CoreServices* services)
 {
     try {
-        const DialogTemplate dialog = BuildTemplate();
+        const glancer::DialogTemplate dialog = BuildTemplate();
         DialogState state;
         state.services = services;
         state.settings = ReadSettings(services);
