@@ -12,6 +12,7 @@ import tempfile
 import time
 
 import harness
+import panel
 from harness import registry_text, stop, wait_for
 
 MOSQUITTO = shutil.which("mosquitto") or "/usr/sbin/mosquitto"
@@ -184,6 +185,47 @@ class Mqtt(harness.Case):
             time.sleep(1.5)  # a retry or two
             self.assertEqual(stop(process)[0], 0)
             self.assertEqual(sum(entry.startswith("MQTT: ") for entry in work.log()), 1, work.log())
+
+
+class ExampleScreen(harness.Case):
+    """examples/data as its read-me runs it; GLANCER_UPDATE_SCREENSHOTS=1
+    also renews the picture in docs/data-sources.md."""
+
+    def test_shows_a_command_and_mqtt_values(self):
+        example = os.path.join(harness.EXAMPLES, "..", "data")
+        broker = Broker()
+        self.addCleanup(broker.close)
+        broker.start()
+        broker.publish("home/temp", "21.5", retain=True)
+        broker.publish("home/music", '{"track": {"title": "Blue in Green", "artist": "Miles Davis"}}', retain=True)
+        work = self.workdir(plugins=("virtual", "command", "mqtt"), screens=None)
+        shutil.copytree(os.path.join(example, "screens"), work.file("screens"))
+        shutil.copy(os.path.join(example, "temperature.sh"), work.path)
+        with open(os.path.join(example, "registry.reg")) as file:
+            settings = file.read().replace("dword:0000075b", f"dword:{broker.port:08x}")
+        panel.load_font()
+
+        def run(snapshot, ready, keep=lambda: None):
+            work.write("registry.reg", settings + "\n" + registry_text({"Snapshot": snapshot}, "VirtualDisplay")
+                       .split("\n", 2)[2])
+            process = work.start()
+            wait_for(ready, "the example's values")
+            keep()  # before the farewell replaces the picture
+            self.assertEqual(stop(process)[0], 0)
+
+        def shows(*texts):
+            pixels = panel.read_pbm(snapshot) if os.path.exists(snapshot) else None
+            return pixels and all(panel.find_text(pixels, text) for text in texts)
+
+        snapshot = work.file("panel.pbm")
+        run(snapshot, lambda: shows("Room", "21.5", "C", time.strftime("%H:")) and
+            any(shows(f"{t / 4 + 45:.1f}") for t in range(20)))
+        if os.environ.get("GLANCER_UPDATE_SCREENSHOTS"):
+            picture = work.file("panel.png")
+            docs = os.path.join(harness.EXAMPLES, "..", "..", "docs", "screenshot-data-sources.png")
+            run(picture, lambda: os.path.exists(picture) and time.sleep(2) is None,
+                lambda: subprocess.run(["convert", picture, "-scale", "400%", docs], check=True,
+                                       timeout=harness.TIMEOUT))
 
 
 if __name__ == "__main__":
