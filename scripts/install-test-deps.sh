@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ gcc pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 tmux
+  mosquitto mosquitto-clients libmosquitto-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
 )
 if [ "${1:-}" = "--build-only" ]; then
