@@ -24,13 +24,13 @@ void ReportConnected(bool connected)
     glancer::SetFlag(kConnectedFlag, connected);
 }
 
-// Asks for one setting; false at the end of input.
+// Asks for one setting: Enter keeps it, "-" empties it; false at the end of input.
 bool AskText(const char* prompt, std::string& value)
 {
     std::string answer;
     if (!glancer::Ask(prompt, value, answer))
         return false;
-    value = answer.empty() ? value : answer;
+    value = answer == "-" ? std::string() : answer.empty() ? value : answer;
     return true;
 }
 
@@ -67,7 +67,7 @@ public:
         mqtt::Connection connection = mqtt::ReadConnection();
         std::string port = std::to_string(connection.port);
         std::string tls = connection.tls ? "1" : "0";
-        std::printf("MQTT settings (press Enter to keep a value; topics are the sections MQTT\\Topics\\1, \\2, ...).\n");
+        std::printf("MQTT settings (Enter keeps a value, - empties it; topics are the sections MQTT\\Topics\\1, \\2, ...).\n");
         if (!AskText("Broker host", connection.host) || !AskText("Port", port) ||
             !AskText("Username (empty for none)", connection.username) || !AskText("Password", connection.password) ||
             !AskText("Client id (empty: made up)", connection.clientId) || !AskText("TLS (0 or 1)", tls) ||

@@ -101,6 +101,16 @@ class Commands(harness.Case):
         self.assertIn("Commands: Command.Hang works again", log)
         self.assertEqual(sum(line.startswith("Commands: Command.Exit") for line in log), 1)  # once, not every run
 
+    def test_configure_source_adds_changes_and_removes_entries(self):
+        work = self.workdir(plugins=("command",), screens=None)
+        work.write("registry.reg", "".join(harness.registry_text({"Id": name, "Command": "true"}, f"Commands\\{n}")
+                                           for n, name in enumerate(["A", "B", "C"], 1)))
+        # Remove A; rename C (now 2) to D; add E, first with an interval "x".
+        answers = "-1\n2\nD\n\n\n\n\na\nE\necho 7\nx\n100\ninteger\nE\n\n10\n\n\n\n"
+        result = work.run("configure-source", "Commands", stdin=answers)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("Interval must be 1..86400000 ms; please try again", result.stdout)
+        self.assertEqual(re.findall(r'"Id"="([^"]*)"', work.read("registry.reg")), ["B", "D", "E"])
 
 if __name__ == "__main__":
     harness.main()
