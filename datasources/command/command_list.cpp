@@ -72,20 +72,14 @@ std::vector<std::string> IdsExcept(const std::vector<CommandSpec>& entries, std:
 
 std::string Problem(const CommandSpec& spec, const std::vector<std::string>& others)
 {
-    if (spec.id.empty())
-        return "has no Id";
-    if (spec.id.find_first_of(" .\\") != std::string::npos)
-        return "Id \"" + spec.id + "\" has a space, dot or backslash";
-    if (std::find(others.begin(), others.end(), spec.id) != others.end())
-        return "Id \"" + spec.id + "\" is used twice";
+    if (std::string problem = datavalues::IdAndTypeProblem(spec.id, spec.type, others); !problem.empty())
+        return problem;
     if (spec.command.empty())
         return "has no Command";
     if (spec.intervalMs < 1 || spec.intervalMs > kMaxMs)
         return "Interval must be 1.." + std::to_string(kMaxMs) + " ms";
     if (spec.timeoutMs < 1 || spec.timeoutMs > kMaxMs)
         return "Timeout must be 1.." + std::to_string(kMaxMs) + " ms";
-    if (!datavalues::TypeFromName(spec.type))
-        return "Type \"" + spec.type + "\" is not text, integer or double";
     return {};
 }
 

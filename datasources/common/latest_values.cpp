@@ -23,6 +23,19 @@ const char* TypeName(std::uint32_t type)
     return type == GLANCER_VAR_INT ? "integer" : type == GLANCER_VAR_DOUBLE ? "double" : "text";
 }
 
+std::string IdAndTypeProblem(const std::string& id, const std::string& type, const std::vector<std::string>& taken)
+{
+    if (id.empty())
+        return "has no Id";
+    if (id.find_first_of(" .\\") != std::string::npos)
+        return "Id \"" + id + "\" has a space, dot or backslash";
+    if (std::find(taken.begin(), taken.end(), id) != taken.end())
+        return "Id \"" + id + "\" is used twice";
+    if (!TypeFromName(type))
+        return "Type \"" + type + "\" is not text, integer or double";
+    return {};
+}
+
 std::string FirstLine(std::string_view bytes)
 {
     bytes = bytes.substr(0, bytes.find('\n'));

@@ -21,6 +21,10 @@ namespace datavalues {
 std::optional<std::uint32_t> TypeFromName(const std::string& name);
 const char* TypeName(std::uint32_t type);
 
+// Why an entry's Id or Type cannot be used, empty when they can: an Id is
+// required, unique among `taken`, without spaces, dots or backslashes.
+std::string IdAndTypeProblem(const std::string& id, const std::string& type, const std::vector<std::string>& taken);
+
 // The first line of `bytes` (up to "\n", without a trailing "\r"), at most
 // 255 bytes, control characters and NULs shown as "?".
 std::string FirstLine(std::string_view bytes);

@@ -12,16 +12,10 @@ namespace {
 
 std::string Problem(const Topic& topic, const std::vector<std::string>& ids)
 {
-    if (topic.id.empty())
-        return "has no Id";
-    if (topic.id.find_first_of(" \\") != std::string::npos)
-        return "Id \"" + topic.id + "\" has a space or backslash";
-    if (std::find(ids.begin(), ids.end(), topic.id) != ids.end())
-        return "Id \"" + topic.id + "\" is used twice";
+    if (std::string problem = datavalues::IdAndTypeProblem(topic.id, topic.type, ids); !problem.empty())
+        return problem;
     if (topic.filter.empty() || mosquitto_sub_topic_check(topic.filter.c_str()) != MOSQ_ERR_SUCCESS)
         return "Filter \"" + topic.filter + "\" is not a topic filter";
-    if (!datavalues::TypeFromName(topic.type))
-        return "Type \"" + topic.type + "\" is not text, integer or double";
     return {};
 }
 
