@@ -142,9 +142,10 @@ void Client::OnConnect(mosquitto*, void* self, int code)
 void Client::OnDisconnect(mosquitto*, void* self, int code)
 {
     Client& me = Of(self);
-    if (me.connected.load() && code != 0)
+    const bool was = me.connected.load();
+    me.Connected(false); // before the log line, which says the flag is gone
+    if (was && code != 0)
         Say("lost the connection (" + std::string(mosquitto_strerror(code)) + "); reconnecting");
-    me.Connected(false);
 }
 
 void Client::OnSubscribe(mosquitto*, void* self, int mid, int count, const int* granted)
