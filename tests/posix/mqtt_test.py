@@ -148,6 +148,7 @@ class Mqtt(harness.Case):
 
         broker.kill()
         wait_for(lambda: any("MQTT: lost the connection" in line for line in work.log()), "the lost connection")
+        time.sleep(0.2)  # a tick under way may still have seen the flag
         mark = len(calls())
         time.sleep(0.5)  # several screen switches: none may show the Online screen
         self.assertNotIn("Online", shown(mark))
