@@ -187,6 +187,15 @@ class Mqtt(harness.Case):
             self.assertEqual(stop(process)[0], 0)
             self.assertEqual(sum(entry.startswith("MQTT: ") for entry in work.log()), 1, work.log())
 
+    def test_configure_source_asks_for_the_connection(self):
+        work = self.workdir(plugins=("mqtt",), screens=None)
+        work.write("registry.reg", settings(1883, Username="old")[0])
+        result = work.run("configure-source", "MQTT", stdin="broker.lan\n8883\n-\n\nglancer\n1\n/etc/ca.pem\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(dict(re.findall(r'"(\w+)"=(\S+)', work.read("registry.reg").split("\\MQTT]")[1])),
+                         {"Host": '"broker.lan"', "Port": "dword:000022b3", "Username": '""', "Password": '""',
+                          "ClientId": '"glancer"', "TLS": "dword:00000001", "CAFile": '"/etc/ca.pem"'})
+
 
 class ExampleScreen(harness.Case):
     """examples/data as its read-me runs it; GLANCER_UPDATE_SCREENSHOTS=1
