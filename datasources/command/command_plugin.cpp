@@ -63,9 +63,8 @@ private:
     std::unique_ptr<commands::Scheduler> scheduler;
 };
 
-const glancer::About kAbout{kName,
-                            {"Data source: the first line a command prints, run every interval",
-                             GLANCER_PLUGIN_VERSION}};
+const glancer::About kAbout{
+    kName, {"Data source: the first line a command prints, run every interval", GLANCER_PLUGIN_VERSION}};
 
 } // namespace
 

@@ -18,8 +18,11 @@ struct Field {
     WORD id;
     const char* label;
 };
-constexpr Field kFields[] = {{kId, "Id:"}, {kCommand, "Command:"}, {kInterval, "Interval (ms):"},
-                             {kTimeout, "Timeout (ms):"}, {kType, "Type (text, integer, double):"}};
+constexpr Field kFields[] = {{kId, "Id:"},
+                             {kCommand, "Command:"},
+                             {kInterval, "Interval (ms):"},
+                             {kTimeout, "Timeout (ms):"},
+                             {kType, "Type (text, integer, double):"}};
 
 glancer::DialogTemplate BuildTemplate()
 {

@@ -132,9 +132,9 @@ RunResult RunCommand(const std::string& command, std::chrono::milliseconds timeo
     }
     // A child still writing after the first line ends on the closed pipe
     // (the shell reports a pipeline that did so as 128 + SIGPIPE).
-    const bool brokenPipe = reading == Reading::ClosedEarly &&
-                            ((WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) ||
-                             (WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGPIPE));
+    const bool brokenPipe =
+        reading == Reading::ClosedEarly && ((WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) ||
+                                            (WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGPIPE));
     if ((WIFEXITED(status) && WEXITSTATUS(status) == 0) || brokenPipe) {
         result.outcome = RunResult::Finished;
         return result;

@@ -64,12 +64,11 @@ bool Start(const std::string& command, HANDLE output, HANDLE nul, HANDLE job, PR
     info.StartupInfo.hStdError = nul;
     info.lpAttributeList = attributes;
     std::string line = "cmd.exe /d /s /c \"" + command + "\"";
-    const bool started =
-        UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof inherited,
-                                  nullptr, nullptr) &&
-        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                       &info.StartupInfo, &process);
+    const bool started = UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                                   sizeof inherited, nullptr, nullptr) &&
+                         CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                        nullptr, &info.StartupInfo, &process);
     if (!started)
         problem = LastError("CreateProcess");
     DeleteProcThreadAttributeList(attributes);
@@ -134,8 +133,8 @@ RunResult RunCommand(const std::string& command, std::chrono::milliseconds timeo
             continue;
         }
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>({sizeof buffer, available,
-                                                                      kOutputLimit - result.output.size()}));
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>({sizeof buffer, available, kOutputLimit - result.output.size()}));
         if (!ReadFile(reader.value, buffer, want, &got, nullptr) || got == 0)
             break;
         result.output.append(buffer, got);

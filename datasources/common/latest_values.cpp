@@ -61,8 +61,7 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
-template <class Number>
-std::optional<Number> Parse(std::string_view text)
+template <class Number> std::optional<Number> Parse(std::string_view text)
 {
     text = Trimmed(text);
     Number value{};

@@ -58,7 +58,7 @@ private:
         bool stale = true;
         std::int32_t integer = 0;
         double decimal = 0.0;
-        char text[GLANCER_TEXT_SIZE] = {}; // the last good text
+        char text[GLANCER_TEXT_SIZE] = {};  // the last good text
         char shown[GLANCER_TEXT_SIZE] = {}; // what Read gives: text, "?" when stale
     };
     static void Show(Slot& slot);

@@ -27,8 +27,7 @@ public:
                 if (Peek() == '"')
                     return String(name) ? std::optional(name) : std::nullopt;
                 const std::size_t start = at;
-                return Skip(depth) ? std::optional(std::string(Trimmed(text.substr(start, at - start))))
-                                   : std::nullopt;
+                return Skip(depth) ? std::optional(std::string(Trimmed(text.substr(start, at - start)))) : std::nullopt;
             }
             if (!Skip(depth))
                 return std::nullopt;
@@ -81,11 +80,21 @@ private:
                 return false;
             const char e = text[at++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
             case 'u': {
                 if (at + 4 > text.size())
                     return false;
@@ -103,7 +112,8 @@ private:
                 out += code < 0x80 ? static_cast<char>(code) : '?';
                 break;
             }
-            default: out += e; // \" \\ \/
+            default:
+                out += e; // \" \\ \/
             }
         }
         return false;

@@ -31,9 +31,8 @@ Client& Of(void* self)
 
 Client::Client(Connection connection, std::vector<Topic> topics, datavalues::LatestValues& values,
                std::function<void(bool)> onConnected)
-    : connection(std::move(connection)), topics(std::move(topics)), values(values),
-      onConnected(std::move(onConnected)), subscriptions(this->topics.size(), -1),
-      lastProblem(this->topics.size())
+    : connection(std::move(connection)), topics(std::move(topics)), values(values), onConnected(std::move(onConnected)),
+      subscriptions(this->topics.size(), -1), lastProblem(this->topics.size())
 {
 }
 
@@ -87,8 +86,8 @@ bool Client::Start()
         Stop();
         return false;
     }
-    const int code = mosquitto_connect_async(client, connection.host.c_str(), static_cast<int>(connection.port),
-                                             kKeepAliveSeconds);
+    const int code =
+        mosquitto_connect_async(client, connection.host.c_str(), static_cast<int>(connection.port), kKeepAliveSeconds);
     if (code != MOSQ_ERR_SUCCESS)
         Say("cannot reach " + connection.host + ":" + std::to_string(connection.port) + " now (" +
             mosquitto_strerror(code) + "); retrying");
@@ -182,8 +181,8 @@ void Client::Deliver(std::size_t index, const char* payload, std::size_t length)
             problem = "is not " + std::string(topic.type == "integer" ? "an integer" : "a number");
     } else if (const std::optional<std::string> field = JsonField(bytes, topic.field)) {
         if (!values.Store(index, *field))
-            problem = "has a field " + topic.field + " that is not " +
-                      (topic.type == "integer" ? "an integer" : "a number");
+            problem =
+                "has a field " + topic.field + " that is not " + (topic.type == "integer" ? "an integer" : "a number");
     } else {
         problem = "is not a JSON object with a field " + topic.field;
         values.MarkStale(index);

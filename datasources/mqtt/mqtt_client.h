@@ -51,8 +51,8 @@ private:
     bool running = false;
     // Used on the network thread only.
     int lastRefusal = 0;
-    std::vector<int> subscriptions;        // the message id of each topic's latest subscription
-    std::vector<std::string> lastProblem;  // per topic, so each problem is logged once
+    std::vector<int> subscriptions;       // the message id of each topic's latest subscription
+    std::vector<std::string> lastProblem; // per topic, so each problem is logged once
     std::atomic<bool> connected{false};
 };
 

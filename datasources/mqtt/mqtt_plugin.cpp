@@ -67,7 +67,8 @@ public:
         mqtt::Connection connection = mqtt::ReadConnection();
         std::string port = std::to_string(connection.port);
         std::string tls = connection.tls ? "1" : "0";
-        std::printf("MQTT settings (Enter keeps a value, - empties it; topics are the sections MQTT\\Topics\\1, \\2, ...).\n");
+        std::printf(
+            "MQTT settings (Enter keeps a value, - empties it; topics are the sections MQTT\\Topics\\1, \\2, ...).\n");
         if (!AskText("Broker host", connection.host) || !AskText("Port", port) ||
             !AskText("Username (empty for none)", connection.username) || !AskText("Password", connection.password) ||
             !AskText("Client id (empty: made up)", connection.clientId) || !AskText("TLS (0 or 1)", tls) ||

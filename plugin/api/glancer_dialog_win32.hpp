@@ -55,8 +55,7 @@ public:
     {
         AddItem(kEdit, "", id, style | WS_BORDER | WS_TABSTOP, x, y, width, height);
     }
-    void AddButton(const char* text, WORD id, short x, short y, short width, short height,
-                   DWORD style = BS_PUSHBUTTON)
+    void AddButton(const char* text, WORD id, short x, short y, short width, short height, DWORD style = BS_PUSHBUTTON)
     {
         AddItem(kButton, text, id, style | WS_TABSTOP, x, y, width, height);
     }

@@ -22,10 +22,10 @@ TEST(JsonField, FindsNestedFieldsAndRefusesWhatIsMalformedOrTooDeep)
         {reading, "sensor.temp", "22.5"},
         {reading, "name", "k\"?A"},
         {reading, "list", R"([1, {"temp": "}"}])"},
-        {reading, "temp", std::nullopt},           // only top-level keys, not inside the array
-        {reading, "name.first", std::nullopt},     // not an object
+        {reading, "temp", std::nullopt},       // only top-level keys, not inside the array
+        {reading, "name.first", std::nullopt}, // not an object
         {R"({"a": true,"b":null})", "b", "null"},
-        {R"({"a": {"b": 1)", "a.b", "1"},          // found before the text breaks off
+        {R"({"a": {"b": 1)", "a.b", "1"}, // found before the text breaks off
         {R"({"a": [1, 2}, "b": 1})", "b", std::nullopt},
         {"[1]", "a", std::nullopt},
         {"21.5", "a", std::nullopt},
@@ -46,8 +46,7 @@ std::string TextOf(const datavalues::LatestValues& values, std::size_t index)
     return area;
 }
 
-template <class Number>
-Number NumberOf(const datavalues::LatestValues& values, std::size_t index)
+template <class Number> Number NumberOf(const datavalues::LatestValues& values, std::size_t index)
 {
     Number number{};
     glancer::Value out(&number, sizeof number);
