@@ -8,6 +8,7 @@
 #include "datasources/command/command_list.h"
 #include "datasources/command/configure.h"
 #include "plugin/api/glancer_dialog_win32.hpp"
+#include "plugin/api/glancer_plugin.h"
 
 namespace commands {
 namespace {
