@@ -143,7 +143,10 @@ RunResult RunCommand(const std::string& command, std::chrono::milliseconds timeo
     while (!interrupted && WaitForSingleObject(child.value, 50) == WAIT_TIMEOUT)
         interrupted = Expired(deadline, stop);
     if (interrupted) {
+        // The job holds what the command started; the child itself is ended
+        // directly too, in case it could not join the job.
         TerminateJobObject(job.value, 1);
+        TerminateProcess(child.value, 1);
         WaitForSingleObject(child.value, 5000);
         result.outcome = stop.load() ? RunResult::Stopped : RunResult::TimedOut;
         return result;

@@ -10,15 +10,15 @@ KEY = r"HKCU\Software\Glancer\Commands"
 
 
 class CommandsTest(WineTestCase):
-    def set_commands(self, entries):
+    def set_commands(self, entries, interval=1000):
         for number, (name, command, timeout) in enumerate(entries, 1):
             for value, kind, data in (("Id", "REG_SZ", name), ("Command", "REG_SZ", command),
-                                      ("Interval", "REG_DWORD", "200"), ("Timeout", "REG_DWORD", str(timeout))):
+                                      ("Interval", "REG_DWORD", str(interval)), ("Timeout", "REG_DWORD", str(timeout))):
                 reg_set(self.desktop, value, kind, data, key=f"{KEY}\\{number}")
 
     def test_runs_commands_and_kills_one_that_never_ends(self):
         self.set_commands([("Ok", "echo hello& echo more", 5000), ("Spin", "for /l %i in (1,0,2) do @rem", 1000),
-                           ("Missing", "nosuchcommand", 5000)])
+                           ("Missing", "nosuchcommand", 5000)], interval=3000)
         path = self.workdir(["recorddriver", "command"], screens=False)
         os.mkdir(os.path.join(path, "screens"))
         with open(os.path.join(path, "screens", "screens.xml"), "w") as f:
@@ -55,6 +55,7 @@ class CommandsTest(WineTestCase):
         self.desktop.control("click", dialog, REMOVE)
         self.desktop.control("click", dialog, OK)
         self.desktop.control("wait-gone", dialog, 10000)
-        self.assertEqual([reg_get(self.desktop, "Id", f"{KEY}\\{n}") for n in (1, 2, 3)], ["B", "C", ""])
+        self.assertEqual([reg_get(self.desktop, "Id", f"{KEY}\\{n}") for n in (1, 2, 3)], ["B", "C", None])
         self.desktop.control("click", plugins, OK)
+        self.desktop.control("wait-gone", plugins, 10000)
         self.assertEqual(run.exit(), 0)
