@@ -7,7 +7,7 @@
 
 #include "datasources/command/command_list.h"
 #include "datasources/command/configure.h"
-#include "plugin/api/glancer_dialog_win32.hpp"
+#include "drivers/common/win32_dialog_template.h"
 #include "plugin/api/glancer_plugin.h"
 
 namespace commands {
@@ -25,9 +25,9 @@ constexpr Field kFields[] = {{kId, "Id:"},
                              {kTimeout, "Timeout (ms):"},
                              {kType, "Type (text, integer, double):"}};
 
-glancer::DialogTemplate BuildTemplate()
+glancer_win32::DialogTemplate BuildTemplate()
 {
-    glancer::DialogTemplate dialog("Commands", 280, 214);
+    glancer_win32::DialogTemplate dialog("Commands", 280, 214);
     dialog.AddListBox(kList, 7, 7, 266, 70);
     for (int row = 0; row < 5; ++row) {
         const auto y = static_cast<short>(84 + 16 * row);
@@ -151,9 +151,9 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 bool ConfigureCommands()
 {
     std::vector<CommandSpec> entries = Entries();
-    const glancer::DialogTemplate dialog = BuildTemplate();
+    const glancer_win32::DialogTemplate dialog = BuildTemplate();
     // Owned by the active window of this thread (the plugins dialog), so that one waits.
-    DialogBoxIndirectParamA(glancer::ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
+    DialogBoxIndirectParamA(glancer_win32::ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
                             reinterpret_cast<LPARAM>(&entries));
     return true;
 }

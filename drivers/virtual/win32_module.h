@@ -1,10 +1,17 @@
 #pragma once
 
-#include "plugin/api/glancer_dialog_win32.hpp"
+#include <windows.h>
 
 namespace vdisplay {
 
-// The driver's DLL, which owns the window class and the dialog.
-using glancer::ThisModule;
+// The module this code lives in (the driver's DLL, not the program), so the
+// window class and the dialog belong to the DLL that owns their procedures.
+inline HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
 
 } // namespace vdisplay
