@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 tmux lcdproc
   dpkg-dev lintian
+  mosquitto mosquitto-clients libmosquitto-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
 )
 if [ "${1:-}" = "--build-only" ]; then

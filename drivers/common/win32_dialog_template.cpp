@@ -43,6 +43,11 @@ void DialogTemplate::AddCombo(WORD id, short x, short y, short width, short heig
     AddItem(kComboBox, "", id, style | WS_VSCROLL | WS_TABSTOP, x, y, width, height);
 }
 
+void DialogTemplate::AddListBox(WORD id, short x, short y, short width, short height)
+{
+    AddItem(kListBox, "", id, LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, x, y, width, height);
+}
+
 void DialogTemplate::AddItem(WORD atom, const char* text, WORD id, DWORD style, short x, short y, short width,
                              short height)
 {

@@ -6,6 +6,16 @@
 
 namespace glancer_win32 {
 
+// The module this code lives in (the plugin's DLL, not the program), which
+// owns the dialog procedures.
+inline HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+
 // A dialog template built in memory, so a plugin needs no resource script.
 // Positions and sizes are in dialog units; texts are ASCII.
 class DialogTemplate {
@@ -17,13 +27,14 @@ public:
     void AddButton(const char* text, WORD id, short x, short y, short width, short height, DWORD style = BS_PUSHBUTTON);
     // `height` includes the drop-down list.
     void AddCombo(WORD id, short x, short y, short width, short height, DWORD style = CBS_DROPDOWNLIST);
+    void AddListBox(WORD id, short x, short y, short width, short height);
 
     // For DialogBoxIndirectParam; valid while this object lives unchanged.
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
 private:
     // The predefined control classes by their atoms.
-    enum : WORD { kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082, kComboBox = 0x0085 };
+    enum : WORD { kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082, kListBox = 0x0083, kComboBox = 0x0085 };
 
     void AddItem(WORD atom, const char* text, WORD id, DWORD style, short x, short y, short width, short height);
     void AddDword(DWORD value);

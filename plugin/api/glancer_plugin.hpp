@@ -188,6 +188,9 @@ public:
         return fallback;
     }
 
+    // Whether the section exists, whether or not it holds values.
+    bool Exists() const { return Read("").section; }
+
     void WriteText(const char* name, const std::string& text) const
     {
         if (services_ != nullptr)
@@ -201,6 +204,7 @@ public:
 
 private:
     struct Raw {
+        bool section = false;
         bool found = false;
         std::size_t length = 0; // bytes the program copied, before its terminator
         char bytes[GLANCER_TEXT_SIZE];
@@ -224,6 +228,7 @@ private:
         raw.bytes[sizeof raw.bytes - 1] = '\0';
         if (raw.bytes[0] == '\x7f' && last == 0)
             return raw;
+        raw.section = true;
         if (last == 1 && raw.bytes[0] == '\n' && raw.bytes[1] == '\0')
             return raw;
         raw.found = true;
@@ -235,6 +240,21 @@ private:
     std::string prefix_;
     CoreServices* services_;
 };
+
+// The sections "<base>\1", "<base>\2", ... up to the first that does not
+// exist (at most `limit`): how a list of entries is kept, one sub-key each.
+inline std::vector<Settings> NumberedSections(const std::string& base, const std::string& logPrefix = std::string(),
+                                              std::size_t limit = 1000)
+{
+    std::vector<Settings> sections;
+    for (std::size_t number = 1; number <= limit; ++number) {
+        Settings section(base + "\\" + std::to_string(number), logPrefix);
+        if (!section.Exists())
+            break;
+        sections.push_back(std::move(section));
+    }
+    return sections;
+}
 
 // Asks one question on the terminal (Linux `glancer configure-driver` and
 // `configure-source` run a plugin's Configure there). Shows the current

@@ -1,0 +1,49 @@
+#pragma once
+
+// Runs each configured command every interval on a thread of its own, so a
+// hanging command delays nobody else and never runs twice at once, and keeps
+// the latest values for the refresh to copy.
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "datasources/command/command_list.h"
+#include "datasources/common/latest_values.h"
+
+namespace commands {
+
+class Scheduler {
+public:
+    // `onStale` hears every change of a command's stale state, from its thread.
+    Scheduler(std::vector<CommandSpec> specs, datavalues::LatestValues& values,
+              std::function<void(std::size_t index, bool stale)> onStale);
+    ~Scheduler();
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
+
+    // Starts one thread per command; each runs its command at once, then
+    // an interval after each run ends.
+    void Start();
+    // Kills running commands and joins every thread.
+    void Stop();
+
+private:
+    void Run(std::size_t index);
+    void Report(std::size_t index, const std::string& problem, bool& failing);
+
+    const std::vector<CommandSpec> specs;
+    datavalues::LatestValues& values;
+    const std::function<void(std::size_t, bool)> onStale;
+
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::vector<std::thread> threads;
+};
+
+} // namespace commands

@@ -1,0 +1,80 @@
+// What the Commands and MQTT sources make of received bytes: the JSON
+// field extractor and the latest-value store with its stale marking.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "datasources/common/latest_values.h"
+#include "datasources/mqtt/json_field.h"
+
+namespace {
+
+TEST(JsonField, FindsNestedFieldsAndRefusesWhatIsMalformedOrTooDeep)
+{
+    const std::string reading = R"({"name": "k\"\u00e9\u0041", "list": [1, {"temp": "}"}], "sensor": {"temp": 22.5 }})";
+    const struct {
+        std::string json;
+        const char* path;
+        std::optional<std::string> field;
+    } cases[] = {
+        {reading, "sensor.temp", "22.5"},
+        {reading, "name", "k\"?A"},
+        {reading, "list", R"([1, {"temp": "}"}])"},
+        {reading, "temp", std::nullopt},       // only top-level keys, not inside the array
+        {reading, "name.first", std::nullopt}, // not an object
+        {R"({"a": true,"b":null})", "b", "null"},
+        {R"({"a": {"b": 1)", "a.b", "1"}, // found before the text breaks off
+        {R"({"a": [1, 2}, "b": 1})", "b", std::nullopt},
+        {"[1]", "a", std::nullopt},
+        {"21.5", "a", std::nullopt},
+        {std::string(40, '[') + "1", "a", std::nullopt},
+        {"{\"x\": " + std::string(100, '[') + std::string(100, ']') + ", \"a\": 1}", "a", std::nullopt},
+        {R"({"a": ")" + std::string(mqtt::kMaxJson, 'x') + "\"}", "a", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mqtt::JsonField(c.json, c.path), c.field) << c.json.substr(0, 60) << " " << c.path;
+}
+
+std::string TextOf(const datavalues::LatestValues& values, std::size_t index)
+{
+    char area[GLANCER_TEXT_SIZE];
+    std::memset(area, 'x', sizeof area);
+    glancer::Value out(area, sizeof area);
+    values.Read(index, out);
+    return area;
+}
+
+template <class Number> Number NumberOf(const datavalues::LatestValues& values, std::size_t index)
+{
+    Number number{};
+    glancer::Value out(&number, sizeof number);
+    values.Read(index, out);
+    return number;
+}
+
+TEST(LatestValues, ConvertKeepTheLastGoodValueAndMarkStaleTexts)
+{
+    datavalues::LatestValues values({GLANCER_VAR_TEXT, GLANCER_VAR_INT, GLANCER_VAR_DOUBLE});
+    EXPECT_EQ(TextOf(values, 0), "?"); // nothing yet
+    EXPECT_TRUE(values.Store(0, std::string("a\tb\0c\r\nnext", 11)));
+    EXPECT_EQ(TextOf(values, 0), "a?b?c");
+    values.MarkStale(0);
+    EXPECT_EQ(TextOf(values, 0), "a?b?c?");
+    EXPECT_TRUE(values.Store(0, std::string(300, 'y')));
+    values.MarkStale(0);
+    EXPECT_EQ(TextOf(values, 0), std::string(254, 'y') + "?");
+
+    EXPECT_TRUE(values.Store(1, " +42 \n"));
+    EXPECT_FALSE(values.Store(1, "2147483648"));
+    EXPECT_FALSE(values.Store(1, "4.5"));
+    EXPECT_EQ(NumberOf<std::int32_t>(values, 1), 42);
+    EXPECT_TRUE(values.IsStale(1));
+    EXPECT_TRUE(values.Store(2, "-1.5e3"));
+    EXPECT_FALSE(values.Store(2, "nan"));
+    EXPECT_FALSE(values.Store(2, ""));
+    EXPECT_EQ(NumberOf<double>(values, 2), -1500.0);
+}
+
+} // namespace
