@@ -64,8 +64,8 @@ live values from plugins, pictures, animations and line graphs.
 Display drivers and data sources are plugins. This package holds the
 program, the display drivers (character LCDs on serial and I2C
 backpacks, SSD1306 and SH1106 OLEDs over I2C, an LCDd server, and the
-Virtual display, an emulated panel drawn in the terminal), the System and
-Demo data sources, the example screens, a systemd user unit and the
+Virtual display, an emulated panel drawn in the terminal), the System,
+Demo, Commands and MQTT data sources, the example screens, a systemd user unit and the
 headers for writing plugins.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
