@@ -79,9 +79,9 @@ public:
 
     // The display as published after the frame buffer's Init; any thread.
     DisplaySummary Display() const;
-    // True once the catalogue is complete (or on the thread filling it): only
-    // then may other threads read dataSources.
-    bool CatalogueReadable() const;
+    // How many leading entries of dataSources are filled: any thread may read
+    // those, and only those.
+    std::size_t FilledSources() const;
 
     // Null before Init or without screens.
     Screen* CurrentScreen() const;
@@ -114,7 +114,7 @@ private:
     std::vector<Action> spareActions;
     bool actionLoopReported = false;
     bool shutDown = false;
-    std::atomic<bool> catalogueReady{false};
+    std::atomic<std::size_t> filledSources{0};
 
     mutable std::mutex flagsMutex;
     std::vector<std::string> flags; // guarded by flagsMutex
