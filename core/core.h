@@ -108,11 +108,14 @@ private:
     void DrawQueued();
     void AdvancePendingActions();
     void RunDueActions();
+    // Drops the draw queue and logs the first failure only.
+    void TickFailed(const char* what) noexcept;
     // Spare Action objects whose strings keep their storage for the next copy.
     Action TakeSpareAction();
 
     std::vector<Action> spareActions;
     bool actionLoopReported = false;
+    bool tickFailureReported = false;
     bool shutDown = false;
     std::atomic<std::size_t> filledSources{0};
 

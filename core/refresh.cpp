@@ -1,3 +1,4 @@
+#include <exception>
 #include <limits>
 #include <utility>
 
@@ -14,13 +15,32 @@ constexpr std::uint32_t kTickMs = 50;
 
 void Core::Tick()
 {
-    Screen* screen = CurrentScreen();
-    if (screen == nullptr)
+    // Nothing may leave the tick: the timer thread has no one to catch it.
+    try {
+        Screen* screen = CurrentScreen();
+        if (screen == nullptr)
+            return;
+        screen->Tick(static_cast<std::int32_t>(kTickMs));
+        DrawQueued();
+        AdvancePendingActions();
+        RunDueActions();
+    } catch (const std::exception& error) {
+        TickFailed(error.what());
+    } catch (...) {
+        TickFailed("unknown error");
+    }
+}
+
+void Core::TickFailed(const char* what) noexcept
+{
+    drawQueue.clear(); // a request that failed to draw would fail again next tick
+    if (tickFailureReported)
         return;
-    screen->Tick(static_cast<std::int32_t>(kTickMs));
-    DrawQueued();
-    AdvancePendingActions();
-    RunDueActions();
+    tickFailureReported = true;
+    try {
+        LogStream << "Refresh step failed: " << what << std::endl;
+    } catch (...) {
+    }
 }
 
 void Core::DrawQueued()

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <new>
 #include <thread>
 
+#include "items/screen_item.h"
 #include "tests/common/alloc_counter.h"
 #include "tests/common/engine_fixture.h"
 
@@ -84,6 +86,22 @@ TEST_F(Refresh, ScreensSwitchingWithoutDelayDoNotHangTheTick)
     EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "Action loop stopped").size(), 1u);
     EXPECT_EQ(core.actionQueue.size(), 1u);
     EXPECT_EQ(Calls("clear"), 3 * Core::kMaxActionsPerTick);
+}
+
+TEST_F(Refresh, AFailingStepIsLoggedOnceAndLaterTicksGoOn)
+{
+    struct FailingItem : ScreenItem {
+        void Update() override { throw std::bad_alloc(); }
+    };
+    Start({{"A", {}, {{"Core.NextScreen", "", 50}}}, {"B", {}, {}}});
+    FailingItem failing;
+    failing.refresh = 50;
+    core.CurrentScreen()->items.push_back(&failing);
+    Ticks(2);
+    core.CurrentScreen()->items.pop_back();
+    Ticks(1);
+    EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "Refresh step failed").size(), 1u);
+    EXPECT_EQ(Shown(), "B");
 }
 
 TEST_F(Refresh, FlagsFromTheDataSourcesThreadDecideTheNextScreen)

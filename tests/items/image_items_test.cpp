@@ -74,9 +74,11 @@ TEST(PluginImageItem, RedrawsOnlyWhenThePictureChanges)
     item.Update();
     EXPECT_EQ(core.drawQueue.size(), 4u);
     EXPECT_EQ(core.drawQueue.back().rect, (Rect{0, 0, 3, 2}));
+    std::vector<std::uint8_t> row(Bitmap::kMaxSide + 1, 1);
     for (PluginImage bad : {PluginImage{pixels.data(), 3, 2, 0, 60}, PluginImage{nullptr, 3, 2, 0, 6},
-                            PluginImage{pixels.data(), 0x10000, 0x10000, 0, 0}}) {
-        picture = bad; // contradicts itself: shown as empty
+                            PluginImage{pixels.data(), 0x10000, 0x10000, 0, 0},
+                            PluginImage{row.data(), Bitmap::kMaxSide + 1, 1, 0, Bitmap::kMaxSide + 1}}) {
+        picture = bad; // contradicts itself or is too wide: shown as empty
         item.Update();
         EXPECT_EQ(item.current.size, 0u);
     }
