@@ -110,6 +110,18 @@ TEST_F(Services, LogAndSettingsForward)
     s.ReadString(Self(), "Text", "Plugin", nullptr);
 }
 
+using ServicesDuringInit = testenv::CoreTest;
+
+TEST_F(ServicesDuringInit, APluginThreadSeesEveryDataSourceFilledBeforeItsOwnInit)
+{
+    dir.AddPlugin("catdata");
+    dir.AddPlugin("testdata");
+    dir.Write("busy.txt", "");
+    LoadOnly();
+    EXPECT_NE(testenv::FindLine(dir.LogLines(), "TestData thread sees 3 data sources"), std::string::npos);
+    EXPECT_EQ(Table().CountDataSources(Self()), 4);
+}
+
 using ServicesRunning = testenv::EngineTest;
 
 TEST_F(ServicesRunning, ReportTheDisplayAndTakeFlagsFromOtherThreads)

@@ -90,6 +90,38 @@ class Running(harness.Case):
         self.assertEqual(work.lines("driver_calls.txt").count("writeText 0 0 Good Bye!"), 2)
 
 
+# A counter read on every tick by a data source that calls the services from
+# its getValue and from a thread of its own ("busy.txt").
+BUSY_SCREENS = {
+    "screens.xml": harness.SCREENS["screens.xml"],
+    "main.xml": '<screen><name>Main</name>\n<item type="plugintext" x="0" y="0"><fieldsize>9</fieldsize>'
+                "<refresh>50</refresh><varid>ctext</varid></item>\n</screen>\n",
+}
+
+
+class Exit(harness.Case):
+    def test_twenty_busy_runs_each_shut_down_promptly(self):
+        """Every stop ends the process in time with the whole shutdown logged,
+        although the plugin keeps calling in from two threads until then."""
+        work = self.workdir(screens=BUSY_SCREENS)
+        work.use_driver()
+        work.write("busy.txt", "")
+        slowest = 0.0
+        for run in range(20):
+            with self.subTest(run=run):
+                if os.path.exists(work.file("log.txt")):
+                    os.remove(work.file("log.txt"))
+                process = work.start()
+                wait_for(lambda: "TestData getValue" in work.log(), "values through the busy plugin")
+                began = time.monotonic()
+                process.send_signal(signal.SIGTERM)
+                out, err = process.communicate(timeout=5)
+                slowest = max(slowest, time.monotonic() - began)
+                self.assertEqual((process.returncode, err), (0, ""))
+                self.assertEqual(work.log()[-1], "Glancer shutting down")
+        print("slowest exit: %.2f s" % slowest)
+
+
 class Demo(harness.Case):
     def test_demo_screens_with_the_shipped_plugins(self):
         work = self.workdir(plugins=("virtual", "system", "demo"), screens=None)
