@@ -51,6 +51,19 @@ TEST(BitmapFile, UnusableFilesAreRejectedAndLeaveThePictureEmpty)
     }
 }
 
+TEST(ImageItems, BitmapPathsWrittenWithBackslashesAreFound)
+{
+    testenv::WorkDir dir;
+    dir.WriteBytes("screens/logo.bmp", testenv::BitmapFile(8, 1, {0, 0, 0, 0}));
+    ImageItem image;
+    image.SetParameter("imagebitmap", "screens\\logo.bmp");
+    AnimationItem animation;
+    animation.SetParameter("framebitmap", "screens\\logo.bmp");
+    EXPECT_TRUE(image.valid);
+    EXPECT_EQ(image.current.width, 8u);
+    EXPECT_TRUE(animation.valid);
+}
+
 TEST(PluginImageItem, RedrawsOnlyWhenThePictureChanges)
 {
     Core core;
