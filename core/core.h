@@ -34,8 +34,9 @@ struct DisplaySummary {
 // a time, only between a successful Init and Shutdown.
 class Core {
 public:
-    // At most this many actions run in one tick; more means screens whose
-    // delay-0 actions switch to each other, and the rest waits for the next tick.
+    // At most this many delay-0 actions of screens started within one tick
+    // run in it; more means screens that switch to each other without delay,
+    // and the rest is dropped.
     static constexpr std::size_t kMaxActionsPerTick = 100;
 
     Core();
