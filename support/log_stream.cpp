@@ -85,9 +85,12 @@ void AppendStamp(std::string& out)
 
 LogStreamBuf::~LogStreamBuf()
 {
-    if (!line.empty()) {
+    if (line.empty())
+        return;
+    try {
         line.push_back('\n');
         SharedFile().WriteLine(line);
+    } catch (...) { // out of memory: the line is lost, the program goes on
     }
 }
 

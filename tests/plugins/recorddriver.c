@@ -14,6 +14,7 @@
  * waiting in its own dialog would, and logs "RecordDriver configure" on
  * entry and "RecordDriver configure done" on return.
  *
+ * Built with ACCENT_NAME (accentdriver) it is named "Acc\xC9nt" instead.
  * Built with RECORD_NOTHING (quietdriver) it only counts the calls and writes
  * one line "calls N" at release, for runs of millions of ticks.
  */
@@ -30,6 +31,11 @@
 #define RECORD_FILE "driver_calls.txt"
 #endif
 #define RECORD_SECTION "RecordDriver"
+#ifdef ACCENT_NAME
+#define DRIVER_NAME "Acc\xC9nt" /* E with an acute accent in Windows-1252 */
+#else
+#define DRIVER_NAME "RecordDriver"
+#endif
 
 #ifdef RECORD_NOTHING
 static unsigned long calls;
@@ -151,7 +157,7 @@ static void GLANCER_CALL DriverUpdateRegion(IDisplayDriver* self, const FrameBuf
 static void GLANCER_CALL DriverGetName(IDisplayDriver* self, char* buffer)
 {
     (void)self;
-    PutText(buffer, GLANCER_TEXT_SIZE, "RecordDriver");
+    PutText(buffer, GLANCER_TEXT_SIZE, DRIVER_NAME);
 }
 
 static const IDisplayDriverVtbl kDriverVtbl = {
@@ -160,7 +166,7 @@ static const IDisplayDriverVtbl kDriverVtbl = {
 };
 
 static IDisplayDriver driver = {&kDriverVtbl};
-static StubPlugin plugin = {{&kStubPluginVtbl}, "RecordDriver"};
+static StubPlugin plugin = {{&kStubPluginVtbl}, DRIVER_NAME};
 static StubFactory driverFactory = {{&kStubFactoryVtbl, NULL, GLANCER_TYPE_DISPLAY_DRIVER}, &driver};
 static StubFactory pluginFactory = {{&kStubFactoryVtbl, &driverFactory.base, GLANCER_TYPE_PLUGIN}, &plugin};
 static StubModule module = {{&kStubModuleVtbl}, GLANCER_INTERFACE_VERSION, &pluginFactory.base};
