@@ -42,8 +42,15 @@ TEST_F(Soak, ADayOfTheDemoKeepsMemoryQueuesAndLogFlat)
         core.AddFactory(*factory);
     ASSERT_TRUE(core.Init());
 
-    for (int i = 0; i < kTicksPerHour; ++i)
+    // The first hour shows every screen: half of it with the flag that the
+    // demo blinks by the wall clock held set, half with it held clear.
+    for (int i = 0; i < kTicksPerHour; ++i) {
+        if (i < kTicksPerHour / 2)
+            core.SetFlag("Demo.Flag");
+        else
+            core.ClearFlag("Demo.Flag");
         core.Tick();
+    }
     const Sample first = Take();
     std::size_t actionsOnScreens = 0;
     for (const auto& screen : core.screens)
