@@ -38,6 +38,8 @@ public:
     // run in it; more means screens that switch to each other without delay,
     // and the rest is dropped.
     static constexpr std::size_t kMaxActionsPerTick = 100;
+    // An hour: the longest a refresh thread sleeps without looking again.
+    static constexpr std::uint32_t kMaxIdleTicks = 72000;
 
     Core();
     ~Core();
@@ -55,6 +57,13 @@ public:
     bool Init();
     // One 50 ms step: item refresh, drawing, action delays, due actions.
     void Tick();
+    // How many coming Ticks would only count time (at most kMaxIdleTicks):
+    // no item's refresh period or action's delay runs out, nothing is
+    // queued to draw or to run.
+    std::uint32_t IdleTicksAhead() const;
+    // Does what that many Ticks would do, at once; a count beyond
+    // IdleTicksAhead is cut to it.
+    void SkipIdleTicks(std::uint32_t ticks);
     // Driver farewell, data sources and drivers released, modules unloaded.
     // Only the first call does anything.
     bool Shutdown();
