@@ -7,11 +7,13 @@
 #include <thread>
 #include <vector>
 
-#include "drivers/virtual/lcd_panel.h"
+#include "drivers/common/lcd_panel.h"
 #include "drivers/virtual/panel_view.h"
 #include "drivers/virtual/virtual_settings.h"
 
 namespace vdisplay {
+
+using panelcore::LcdPanel;
 
 // Keeps the panel the drawing calls change and shows it without ever making
 // them wait for output: a drawing call changes the shared panel under a

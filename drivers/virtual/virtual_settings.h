@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "drivers/virtual/lcd_panel.h"
+#include "drivers/common/lcd_panel.h"
 #include "plugin/api/glancer_plugin.h"
 
 namespace vdisplay {
+
+using panelcore::Geometry;
 
 // The driver's settings, kept through the program's services in the
 // section "VirtualDisplay". Read when the driver starts; a value that is

@@ -2,55 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "tests/common/fake_settings.h"
 
 namespace {
 
 using vdisplay::Settings;
 
-// Settings stored as the program stores them (integers as four bytes,
-// texts with their terminator); ReadString gives any value's bytes.
-std::map<std::string, std::string> values; // name -> bytes
-std::vector<std::string> logged;
-bool keyExists = true;
-
-const CoreServicesVtbl table = [] {
-    CoreServicesVtbl t{};
-    t.Log = [](CoreServices*, const char* text) { logged.push_back(text); };
-    t.WriteInt = [](CoreServices*, const char* name, std::uint32_t value, const char*) {
-        values[name] = std::string(reinterpret_cast<const char*>(&value), 4);
-    };
-    t.WriteString = [](CoreServices*, const char* name, const char* text, const char*) {
-        values[name] = std::string(text, std::strlen(text) + 1);
-    };
-    t.ReadInt = [](CoreServices*, const char* name, const char*) {
-        std::int32_t value = 0;
-        if (const auto found = values.find(name); found != values.end() && found->second.size() == 4)
-            std::memcpy(&value, found->second.data(), 4);
-        return value;
-    };
-    t.ReadString = [](CoreServices*, const char* name, const char*, char* buffer) {
-        const auto found = values.find(name);
-        if (found != values.end())
-            std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
-        else if (keyExists)
-            std::memcpy(buffer, "\n", 2);
-    };
-    return t;
-}();
-CoreServices services{&table};
-
-void SetInt(const char* name, std::uint32_t value)
-{
-    table.WriteInt(nullptr, name, value, vdisplay::kSettingsSection);
-}
-void SetText(const char* name, const char* text)
-{
-    table.WriteString(nullptr, name, text, vdisplay::kSettingsSection);
-}
+using namespace fakesettings;
 
 std::string Text(const Settings& s)
 {
