@@ -1,26 +1,11 @@
 #include "app/driver_choice.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 
+#include "platform/platform.h"
 #include "plugin/catalogue.h"
 #include "support/settings.h"
-
-namespace {
-
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-} // namespace
 
 std::string DriverName(IDisplayDriver* driver)
 {
@@ -41,7 +26,7 @@ std::vector<std::string> DriverNames(const std::vector<IDisplayDriver*>& drivers
 int PreselectedDriver(const std::vector<std::string>& names, const std::string& setting)
 {
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (EqualIgnoringAsciiCase(names[i], setting))
+        if (platform::SameTextIgnoringCase(names[i], setting))
             return static_cast<int>(i);
     }
     return -1;

@@ -16,8 +16,9 @@ std::string DriverName(IDisplayDriver* driver);
 // Every driver's name, in list order (the order the driver list shows them).
 std::vector<std::string> DriverNames(const std::vector<IDisplayDriver*>& drivers);
 
-// Position of the first name equal to `setting` when ASCII letter case is
-// ignored, as the Windows combo box's exact-match search does; -1 when none.
+// Position of the first name equal to `setting` when letter case is ignored
+// the platform's way (platform::SameTextIgnoringCase), as the Windows combo
+// box's exact-match search does; -1 when none.
 // So a setting that differs from a driver's name only in case preselects it,
 // although Init would not select that driver.
 int PreselectedDriver(const std::vector<std::string>& names, const std::string& setting);

@@ -12,18 +12,6 @@
 
 namespace {
 
-// Set on the thread running Init while it fills the catalogue, so services
-// called from plugins on that thread see the catalogue as it grows.
-thread_local bool fillingCatalogue = false;
-
-class FillingCatalogue {
-public:
-    FillingCatalogue() { fillingCatalogue = true; }
-    ~FillingCatalogue() { fillingCatalogue = false; }
-    FillingCatalogue(const FillingCatalogue&) = delete;
-    FillingCatalogue& operator=(const FillingCatalogue&) = delete;
-};
-
 constexpr std::size_t kReservedDraws = 256;
 constexpr std::size_t kReservedActions = 32;
 
@@ -54,18 +42,18 @@ ItemFactory* Core::FindFactory(const std::string& typeName) const
 bool Core::Init()
 {
     BindCoreServices(this);
-    {
-        const FillingCatalogue filling;
-        loadPlugins(plugins, GetCoreServices());
-        for (PluginRecord& record : plugins)
-            enumerateFactories(record);
-        for (PluginRecord& record : plugins)
-            createComponents(record, *this);
-        for (PluginRecord& record : plugins)
-            readPluginInfo(record);
-        for (DataSource& source : dataSources)
-            fillDataSource(source);
-        catalogueReady.store(true, std::memory_order_release);
+    loadPlugins(plugins, GetCoreServices());
+    for (PluginRecord& record : plugins)
+        enumerateFactories(record);
+    for (PluginRecord& record : plugins)
+        createComponents(record, *this);
+    for (PluginRecord& record : plugins)
+        readPluginInfo(record);
+    // dataSources no longer grows; each entry is readable by every thread
+    // as soon as it is filled.
+    for (std::size_t i = 0; i < dataSources.size(); ++i) {
+        fillDataSource(dataSources[i]);
+        filledSources.store(i + 1, std::memory_order_release);
     }
 
     std::vector<std::string> fileNames;
@@ -136,9 +124,9 @@ DisplaySummary Core::Display() const
     return display;
 }
 
-bool Core::CatalogueReadable() const
+std::size_t Core::FilledSources() const
 {
-    return fillingCatalogue || catalogueReady.load(std::memory_order_acquire);
+    return filledSources.load(std::memory_order_acquire);
 }
 
 bool Core::Shutdown()

@@ -34,8 +34,9 @@ struct DisplaySummary {
 // a time, only between a successful Init and Shutdown.
 class Core {
 public:
-    // At most this many actions run in one tick; more means screens whose
-    // delay-0 actions switch to each other, and the rest waits for the next tick.
+    // At most this many delay-0 actions of screens started within one tick
+    // run in it; more means screens that switch to each other without delay,
+    // and the rest is dropped.
     static constexpr std::size_t kMaxActionsPerTick = 100;
     // An hour: the longest a refresh thread sleeps without looking again.
     static constexpr std::uint32_t kMaxIdleTicks = 72000;
@@ -88,9 +89,9 @@ public:
 
     // The display as published after the frame buffer's Init; any thread.
     DisplaySummary Display() const;
-    // True once the catalogue is complete (or on the thread filling it): only
-    // then may other threads read dataSources.
-    bool CatalogueReadable() const;
+    // How many leading entries of dataSources are filled: any thread may read
+    // those, and only those.
+    std::size_t FilledSources() const;
 
     // Null before Init or without screens.
     Screen* CurrentScreen() const;
@@ -117,13 +118,16 @@ private:
     void DrawQueued();
     void AdvancePendingActions();
     void RunDueActions();
+    // Drops the draw queue and logs the first failure only.
+    void TickFailed(const char* what) noexcept;
     // Spare Action objects whose strings keep their storage for the next copy.
     Action TakeSpareAction();
 
     std::vector<Action> spareActions;
     bool actionLoopReported = false;
+    bool tickFailureReported = false;
     bool shutDown = false;
-    std::atomic<bool> catalogueReady{false};
+    std::atomic<std::size_t> filledSources{0};
 
     mutable std::mutex flagsMutex;
     std::vector<std::string> flags; // guarded by flagsMutex

@@ -17,21 +17,29 @@ const char* OrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
-// The bound Core when its catalogue may be read on this thread.
-const Core* CatalogueCore()
+// The data sources filled so far, which any thread may read.
+struct FilledCatalogue {
+    const DataSource* sources = nullptr;
+    std::size_t count = 0;
+};
+
+FilledCatalogue Catalogue()
 {
     const Core* core = boundCore.load(std::memory_order_acquire);
-    return core != nullptr && core->CatalogueReadable() ? core : nullptr;
+    if (core == nullptr)
+        return {};
+    const std::size_t count = core->FilledSources();
+    return {count > 0 ? core->dataSources.data() : nullptr, count};
 }
 
 const DataSource* FindSource(const char* name)
 {
-    const Core* core = CatalogueCore();
-    if (core == nullptr || name == nullptr)
+    const FilledCatalogue catalogue = Catalogue();
+    if (name == nullptr)
         return nullptr;
-    for (const DataSource& source : core->dataSources)
-        if (source.name == name)
-            return &source;
+    for (std::size_t i = 0; i < catalogue.count; ++i)
+        if (catalogue.sources[i].name == name)
+            return &catalogue.sources[i];
     return nullptr;
 }
 
@@ -122,16 +130,15 @@ void GLANCER_CALL ReadString(CoreServices*, const char* name, const char* sectio
 
 std::int32_t GLANCER_CALL CountDataSources(CoreServices*)
 {
-    const Core* core = CatalogueCore();
-    return core != nullptr ? CountOf(core->dataSources.size()) : 0;
+    return CountOf(Catalogue().count);
 }
 
 void GLANCER_CALL DataSourceName(CoreServices*, char* buffer, std::uint32_t size, std::uint32_t index)
 {
-    const Core* core = CatalogueCore();
-    if (core == nullptr || index >= core->dataSources.size())
+    const FilledCatalogue catalogue = Catalogue();
+    if (index >= catalogue.count)
         return;
-    const std::string& name = core->dataSources[index].name;
+    const std::string& name = catalogue.sources[index].name;
     CopyOut(name.data(), name.size(), buffer, size);
 }
 

@@ -1,3 +1,4 @@
+#include <exception>
 #include <limits>
 #include <utility>
 
@@ -14,13 +15,32 @@ constexpr std::uint32_t kTickMs = 50;
 
 void Core::Tick()
 {
-    Screen* screen = CurrentScreen();
-    if (screen == nullptr)
+    // Nothing may leave the tick: the timer thread has no one to catch it.
+    try {
+        Screen* screen = CurrentScreen();
+        if (screen == nullptr)
+            return;
+        screen->Tick(static_cast<std::int32_t>(kTickMs));
+        DrawQueued();
+        AdvancePendingActions();
+        RunDueActions();
+    } catch (const std::exception& error) {
+        TickFailed(error.what());
+    } catch (...) {
+        TickFailed("unknown error");
+    }
+}
+
+void Core::TickFailed(const char* what) noexcept
+{
+    drawQueue.clear(); // a request that failed to draw would fail again next tick
+    if (tickFailureReported)
         return;
-    screen->Tick(static_cast<std::int32_t>(kTickMs));
-    DrawQueued();
-    AdvancePendingActions();
-    RunDueActions();
+    tickFailureReported = true;
+    try {
+        LogStream << "Refresh step failed: " << what << std::endl;
+    } catch (...) {
+    }
 }
 
 void Core::DrawQueued()
@@ -53,9 +73,14 @@ void Core::AdvancePendingActions()
 
 void Core::RunDueActions()
 {
+    // Everything due when the step begins runs. Delay-0 actions of screens
+    // started in this step queue behind it and run too; only they can loop
+    // (screens switching to each other without delay), so they are counted
+    // and, past the bound, dropped: the loop stops on the screen shown last.
+    const std::size_t dueAtStart = actionQueue.size();
     std::size_t done = 0;
     for (; done < actionQueue.size(); ++done) {
-        if (done == kMaxActionsPerTick) {
+        if (done >= dueAtStart + kMaxActionsPerTick) {
             if (!actionLoopReported)
                 LogStream << "Action loop stopped: screens switch to each other without delay" << std::endl;
             actionLoopReported = true;
@@ -65,7 +90,9 @@ void Core::RunDueActions()
         ExecuteAction(current);
         spareActions.push_back(std::move(current));
     }
-    actionQueue.erase(actionQueue.begin(), actionQueue.begin() + static_cast<std::ptrdiff_t>(done));
+    for (std::size_t i = done; i < actionQueue.size(); ++i)
+        spareActions.push_back(std::move(actionQueue[i]));
+    actionQueue.clear();
 }
 
 void Core::QueueDraw(ScreenItem* item, std::uint32_t x1, std::uint32_t y1, std::uint32_t x2, std::uint32_t y2,

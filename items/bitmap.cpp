@@ -8,7 +8,7 @@ namespace {
 
 bool Consistent(const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height, std::uint32_t size)
 {
-    if (static_cast<std::uint64_t>(width) * height != size)
+    if (static_cast<std::uint64_t>(width) * height != size || width > Bitmap::kMaxSide || height > Bitmap::kMaxSide)
         return false;
     return size == 0 || (pixels != nullptr && size <= Bitmap::kMaxPixels);
 }

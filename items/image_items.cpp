@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/core.h"
+#include "platform/platform.h"
 #include "support/log_stream.h"
 
 void ImageItem::Prepare()
@@ -18,7 +19,7 @@ void ImageItem::SetTypeParameter(const std::string& name, const std::string& val
         return;
     }
     fileName = value;
-    if (!current.LoadFile(value)) {
+    if (!current.LoadFile(platform::NativePath(value))) {
         LogStream << "Image load error: " << value << std::endl;
         valid = false;
     }
@@ -89,7 +90,7 @@ void AnimationItem::SetTypeParameter(const std::string& name, const std::string&
     }
     const std::string file = FirstWord(value);
     Bitmap frame;
-    if (frame.LoadFile(file)) {
+    if (frame.LoadFile(platform::NativePath(file))) {
         frames.push_back(std::move(frame));
     } else {
         LogStream << "Animation frame load error: " << file << std::endl;

@@ -9,6 +9,9 @@ class TextField {
 public:
     enum Align : std::uint32_t { kLeft = 0, kRight = 1, kCenter = 2 };
     enum Scroll : std::uint32_t { kNone = 0, kScrollLeft = 1, kScrollRight = 2 };
+    // Wider than any panel's row of characters; every update formats a field
+    // this wide at most.
+    static constexpr std::int32_t kMaxFieldSize = 1024;
 
     // Stores in `output` and gives the text to show: exactly fieldSize
     // characters, none when fieldSize <= 0.

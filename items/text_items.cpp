@@ -22,6 +22,11 @@ bool TextItemBase::SetFieldParameter(const std::string& name, const std::string&
     if (name == "fieldsize") {
         if (ReadInt(value, field.fieldSize))
             field.fieldSize = std::max(field.fieldSize, 0);
+        if (field.fieldSize > TextField::kMaxFieldSize) {
+            LogStream << "Field size " << field.fieldSize << " is too large; " << TextField::kMaxFieldSize << " is used"
+                      << std::endl;
+            field.fieldSize = TextField::kMaxFieldSize;
+        }
     } else if (name == "scrolltype") {
         const std::string word = FirstWord(value);
         if (word == "none")

@@ -16,7 +16,8 @@ public:
 protected:
     // Formats the field into `current`; queues a redraw when it differs from `shown`.
     void Refresh();
-    // Handles "fieldsize" (a negative size counts as 0), "scrolltype" and
+    // Handles "fieldsize" (a negative size counts as 0, one above
+    // TextField::kMaxFieldSize as that, with a log line), "scrolltype" and
     // "textpos"; false for other names.
     bool SetFieldParameter(const std::string& name, const std::string& value);
     // Writes `current` at (x, y) when the low byte of `send` is set.

@@ -79,6 +79,12 @@ bool RemoveFile(const std::string& path);
 // Maps a "\"-separated program path to the platform's separator.
 std::string NativePath(const std::string& path);
 
+// ---- Text ----------------------------------------------------------------------
+// Whether two names are equal when letter case is ignored, as the platform's
+// own lists compare them (a Windows combo box's exact-string search folds
+// letters of the user's code page too; elsewhere only ASCII letters fold).
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
 // ---- Timer ---------------------------------------------------------------------
 // Calls a tick on a grid of `periodMs` steps from the start, one call at a
 // time, on a thread of its own. The grid does not drift; a tick that

@@ -13,10 +13,21 @@ template <class Operation> std::string ReadText(IData* component, Operation oper
     return TextFromBuffer(buffer, sizeof buffer);
 }
 
-void FillVariables(DataSource& record)
+// The count a plugin reports, asked once, capped so a wrong count cannot make
+// start-up loop for minutes or fill memory.
+std::int32_t BoundedCount(std::int32_t count, const DataSource& record, const char* what)
+{
+    if (count <= kMaxCatalogueEntries)
+        return count;
+    LogStream << "Data source " << record.name << " reports " << count << ' ' << what << "; only the first "
+              << kMaxCatalogueEntries << " are used" << std::endl;
+    return kMaxCatalogueEntries;
+}
+
+void FillVariables(DataSource& record, std::int32_t count)
 {
     IData* component = record.component;
-    for (std::int32_t i = 0; i < component->vtbl->getVariableCount(component); ++i) {
+    for (std::int32_t i = 0; i < count; ++i) {
         const auto index = static_cast<std::uint32_t>(i);
         const std::uint32_t type = component->vtbl->getVariableType(component, index);
         std::string name = ReadText(component, &IDataVtbl::getVariableName, index);
@@ -32,7 +43,8 @@ void FillVariables(DataSource& record)
 void FillImages(DataSource& record)
 {
     IData* component = record.component;
-    for (std::int32_t i = 0; i < component->vtbl->getImageCount(component); ++i) {
+    const std::int32_t count = BoundedCount(component->vtbl->getImageCount(component), record, "images");
+    for (std::int32_t i = 0; i < count; ++i) {
         const auto index = static_cast<std::uint32_t>(i);
         std::string name = ReadText(component, &IDataVtbl::getImageName, index);
         std::string id = ReadText(component, &IDataVtbl::getImageId, index);
@@ -69,8 +81,9 @@ void fillDataSource(DataSource& record)
     if (component == nullptr)
         return;
     component->vtbl->init(component);
-    LogStream << "varCount: " << component->vtbl->getVariableCount(component) << std::endl;
-    FillVariables(record);
+    const std::int32_t variables = component->vtbl->getVariableCount(component);
+    LogStream << "varCount: " << variables << std::endl;
+    FillVariables(record, BoundedCount(variables, record, "variables"));
     FillImages(record);
 }
 

@@ -27,6 +27,9 @@ struct ImageInfo {
     std::string id;
 };
 
+// A data source's variables and images beyond this many are left out.
+constexpr std::int32_t kMaxCatalogueEntries = 4096;
+
 // The catalogue entry of one IData component, filled once at start-up.
 struct DataSource {
     IData* component = nullptr; // not owned

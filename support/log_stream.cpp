@@ -81,52 +81,16 @@ void AppendStamp(std::string& out)
     out.append(text, p);
 }
 
-struct ThreadLog {
-    LogStreamBuf buffer;
-    std::ostream stream{&buffer};
-};
-
-// Trivially destructible, so they stay readable while the thread's other
-// thread_local objects are being destroyed.
-thread_local ThreadLog* threadLog = nullptr;
-thread_local bool threadLogEnded = false;
-
-struct ThreadLogOwner {
-    ThreadLog log;
-    ~ThreadLogOwner()
-    {
-        threadLog = nullptr;
-        threadLogEnded = true;
-    }
-};
-
 } // namespace
-
-std::ostream& LogStreamProxy::Stream() const
-{
-    if (threadLog != nullptr)
-        return threadLog->stream;
-    if (!threadLogEnded) {
-        static thread_local ThreadLogOwner owner;
-        threadLog = &owner.log;
-        return owner.log.stream;
-    }
-    // Logging from a destructor that runs after this thread's own stream
-    // is gone: a stream that lives for the rest of the thread instead.
-    threadLog = new ThreadLog;
-    return threadLog->stream;
-}
-
-LogStreamBuf::LogStreamBuf()
-{
-    line.reserve(256);
-}
 
 LogStreamBuf::~LogStreamBuf()
 {
-    if (!line.empty()) {
+    if (line.empty())
+        return;
+    try {
         line.push_back('\n');
         SharedFile().WriteLine(line);
+    } catch (...) { // out of memory: the line is lost, the program goes on
     }
 }
 

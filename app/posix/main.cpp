@@ -84,6 +84,7 @@ int RunCommand(int argc, char** argv)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
+        ReopenLog(); // every start recreates log.txt, even one that fails at once
         BlockStopSignals();
         return RunEngine();
     }

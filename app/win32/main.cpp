@@ -4,9 +4,11 @@
 #include "app/win32/tray_icon.h"
 #include "app/win32/tray_window.h"
 #include "platform/platform.h"
+#include "support/log_stream.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    ReopenLog(); // every start recreates log.txt, even one that fails at once
     HWND window = CreateTrayWindow(instance);
     if (window == nullptr)
         return 0;

@@ -1,10 +1,19 @@
 #include "tests/common/alloc_counter.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
 namespace {
 thread_local long allocations = 0;
+std::atomic<long> liveBlocks{0};
+
+void Release(void* memory) noexcept
+{
+    if (memory != nullptr)
+        liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+    std::free(memory);
+}
 } // namespace
 
 long AllocationCount()
@@ -12,12 +21,20 @@ long AllocationCount()
     return allocations;
 }
 
+long LiveBlocks()
+{
+    return liveBlocks.load(std::memory_order_relaxed);
+}
+
 // Every plain form is replaced so that no allocation and release pair mixes
 // this allocator with the runtime's (sanitizers check the pairs).
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
     ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
+    void* memory = std::malloc(size == 0 ? 1 : size);
+    if (memory != nullptr)
+        liveBlocks.fetch_add(1, std::memory_order_relaxed);
+    return memory;
 }
 void* operator new(std::size_t size)
 {
@@ -35,25 +52,25 @@ void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
 }
 void operator delete(void* memory) noexcept
 {
-    std::free(memory);
+    Release(memory);
 }
 void operator delete[](void* memory) noexcept
 {
-    std::free(memory);
+    Release(memory);
 }
 void operator delete(void* memory, std::size_t) noexcept
 {
-    std::free(memory);
+    Release(memory);
 }
 void operator delete[](void* memory, std::size_t) noexcept
 {
-    std::free(memory);
+    Release(memory);
 }
 void operator delete(void* memory, const std::nothrow_t&) noexcept
 {
-    std::free(memory);
+    Release(memory);
 }
 void operator delete[](void* memory, const std::nothrow_t&) noexcept
 {
-    std::free(memory);
+    Release(memory);
 }

@@ -5,3 +5,5 @@
 // never inlines them into their callers; only the tick test and the
 // benchmark link it, leaving the other tests the runtime's own checks.
 long AllocationCount();
+// Blocks from operator new, on any thread, not yet deleted.
+long LiveBlocks();

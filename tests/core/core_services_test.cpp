@@ -52,6 +52,7 @@ TEST_F(Services, ReadTheCatalogueIntoTheCallersBufferAndLeaveUnknownsAlone)
     EXPECT_EQ(s.CountVariables(self, "CatA"), 4);
     EXPECT_EQ(s.CountVariables(self, "CatB"), 0); // the plugin said -1
     EXPECT_EQ(s.CountImages(self, "CatA"), 2);
+    EXPECT_EQ(s.CountImages(self, "CatB"), kMaxCatalogueEntries); // the plugin said a million
     EXPECT_EQ(s.CountImages(self, nullptr), 0);
     EXPECT_EQ(s.ImageWidth(self, "CatA", 1), 3u);
     EXPECT_EQ(s.ImageHeight(self, "CatA", 1), 2u);
@@ -107,6 +108,18 @@ TEST_F(Services, LogAndSettingsForward)
     s.ReadString(Self(), "Text", "Plugin", buffer);
     EXPECT_STREQ(buffer, "hello");
     s.ReadString(Self(), "Text", "Plugin", nullptr);
+}
+
+using ServicesDuringInit = testenv::CoreTest;
+
+TEST_F(ServicesDuringInit, APluginThreadSeesEveryDataSourceFilledBeforeItsOwnInit)
+{
+    dir.AddPlugin("catdata");
+    dir.AddPlugin("testdata");
+    dir.Write("busy.txt", "");
+    LoadOnly();
+    EXPECT_NE(testenv::FindLine(dir.LogLines(), "TestData thread sees 3 data sources"), std::string::npos);
+    EXPECT_EQ(Table().CountDataSources(Self()), 4);
 }
 
 using ServicesRunning = testenv::EngineTest;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <new>
 #include <thread>
 
+#include "items/screen_item.h"
 #include "tests/common/alloc_counter.h"
 #include "tests/common/engine_fixture.h"
 
@@ -82,8 +84,33 @@ TEST_F(Refresh, ScreensSwitchingWithoutDelayDoNotHangTheTick)
     Start({{"A", {}, {{"Core.ChangeScreen", "B", 0}}}, {"B", {}, {{"Core.ChangeScreen", "A", 0}}}});
     Ticks(3);
     EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "Action loop stopped").size(), 1u);
-    EXPECT_EQ(core.actionQueue.size(), 1u);
-    EXPECT_EQ(Calls("clear"), 3 * Core::kMaxActionsPerTick);
+    EXPECT_TRUE(core.actionQueue.empty());
+    EXPECT_EQ(Calls("clear"), 1 + Core::kMaxActionsPerTick); // A's action, then the bound
+}
+
+TEST_F(Refresh, ManyActionsDueInOneTickAllRun)
+{
+    const std::size_t many = Core::kMaxActionsPerTick + 50;
+    Start({{"A", {}, std::vector<testenv::EngineDir::ActionSpec>(many, {"Core.NextScreen", "", 50})}, {"B", {}, {}}});
+    Ticks(1);
+    EXPECT_EQ(Calls("clear"), many);
+    EXPECT_TRUE(testenv::LinesStartingWith(dir.LogLines(), "Action loop stopped").empty());
+}
+
+TEST_F(Refresh, AFailingStepIsLoggedOnceAndLaterTicksGoOn)
+{
+    struct FailingItem : ScreenItem {
+        void Update() override { throw std::bad_alloc(); }
+    };
+    Start({{"A", {}, {{"Core.NextScreen", "", 50}}}, {"B", {}, {}}});
+    FailingItem failing;
+    failing.refresh = 50;
+    core.CurrentScreen()->items.push_back(&failing);
+    Ticks(2);
+    core.CurrentScreen()->items.pop_back();
+    Ticks(1);
+    EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "Refresh step failed").size(), 1u);
+    EXPECT_EQ(Shown(), "B");
 }
 
 TEST_F(Refresh, FlagsFromTheDataSourcesThreadDecideTheNextScreen)

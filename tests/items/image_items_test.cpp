@@ -51,6 +51,19 @@ TEST(BitmapFile, UnusableFilesAreRejectedAndLeaveThePictureEmpty)
     }
 }
 
+TEST(ImageItems, BitmapPathsWrittenWithBackslashesAreFound)
+{
+    testenv::WorkDir dir;
+    dir.WriteBytes("screens/logo.bmp", testenv::BitmapFile(8, 1, {0, 0, 0, 0}));
+    ImageItem image;
+    image.SetParameter("imagebitmap", "screens\\logo.bmp");
+    AnimationItem animation;
+    animation.SetParameter("framebitmap", "screens\\logo.bmp");
+    EXPECT_TRUE(image.valid);
+    EXPECT_EQ(image.current.width, 8u);
+    EXPECT_TRUE(animation.valid);
+}
+
 TEST(PluginImageItem, RedrawsOnlyWhenThePictureChanges)
 {
     Core core;
@@ -74,9 +87,11 @@ TEST(PluginImageItem, RedrawsOnlyWhenThePictureChanges)
     item.Update();
     EXPECT_EQ(core.drawQueue.size(), 4u);
     EXPECT_EQ(core.drawQueue.back().rect, (Rect{0, 0, 3, 2}));
+    std::vector<std::uint8_t> row(Bitmap::kMaxSide + 1, 1);
     for (PluginImage bad : {PluginImage{pixels.data(), 3, 2, 0, 60}, PluginImage{nullptr, 3, 2, 0, 6},
-                            PluginImage{pixels.data(), 0x10000, 0x10000, 0, 0}}) {
-        picture = bad; // contradicts itself: shown as empty
+                            PluginImage{pixels.data(), 0x10000, 0x10000, 0, 0},
+                            PluginImage{row.data(), Bitmap::kMaxSide + 1, 1, 0, Bitmap::kMaxSide + 1}}) {
+        picture = bad; // contradicts itself or is too wide: shown as empty
         item.Update();
         EXPECT_EQ(item.current.size, 0u);
     }

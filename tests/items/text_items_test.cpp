@@ -90,6 +90,10 @@ TEST(TextItem, QueuesARedrawOnlyWhenItsTextChanges)
     item.Update(); // the first window is the still text
     item.Update();
     EXPECT_EQ(core.drawQueue.size(), 4u);
+
+    item.SetParameter("fieldsize", "2147483647"); // would make every update build a 2 GiB text
+    item.Update();
+    EXPECT_EQ(item.current.size(), static_cast<std::size_t>(TextField::kMaxFieldSize));
 }
 
 TEST(PluginTextItem, ValuesAreFormattedByType)

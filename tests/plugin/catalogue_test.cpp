@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/common/engine_fixture.h"
 
 namespace {
@@ -37,7 +39,15 @@ TEST_F(Catalogue, ReportsEveryVariableAndImageWithDuplicatesAndOddCounts)
         "Plugin variable: ID:\"ctext\" Name:\"Counter text\" Type: 0 2",
         "Plugin image: ID:\"img2\" Name:\"Checkerboard\"  SizeX: 4 SizeY: 4 0",
     };
-    EXPECT_EQ(testenv::LinesFrom(dir.LogLines(), expected.front(), expected.size()), expected);
+    std::vector<std::string> log = testenv::LinesFrom(dir.LogLines(), expected.front());
+    // CatB claims a million images: one line says so and only the first 4096 are read.
+    const auto bound =
+        std::find(log.begin(), log.end(), "Data source CatB reports 1000000 images; only the first 4096 are used");
+    ASSERT_GT(log.end() - bound, 4096);
+    EXPECT_EQ(bound[4096], "Plugin image: ID:\"i1\" Name:\"Small\"  SizeX: 0 SizeY: 0 4095");
+    log.erase(bound, bound + 4097);
+    log.resize(std::min(log.size(), expected.size()));
+    EXPECT_EQ(log, expected);
 }
 
 TEST_F(Catalogue, LookupsAreExactAndPreferTheFirstSource)

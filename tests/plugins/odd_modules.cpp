@@ -17,7 +17,7 @@
 //                 when there are variables):
 //     "CatA": variables v0 (int), Mixed (text), v2 (double), v0 again (int)
 //             at index 3; images i0 (getImage gives NULL) and i1 (3x2)
-//     "CatB": variable count -1, image count -1
+//     "CatB": variable count -1, image count 1000000 (ids i0, i1, i1, ...)
 //     "CatalogueSourceThree" (20 characters): variable v2 (text, shared with
 //             CatA) and at index 1 an id of 256 'x' without a terminator
 #include <cstdint>
@@ -95,7 +95,7 @@ const char* const kIdsC[] = {"v2", nullptr};
 const char* const kNamesC[] = {"Shared two", "Long id"};
 const std::uint32_t kTypesC[] = {GLANCER_VAR_TEXT, GLANCER_VAR_TEXT};
 Catalogue catA{{&kCatalogueVtbl}, "CatA", 4, kIdsA, kNamesA, kTypesA, 2};
-Catalogue catB{{&kCatalogueVtbl}, "CatB", -1, nullptr, nullptr, nullptr, -1};
+Catalogue catB{{&kCatalogueVtbl}, "CatB", -1, nullptr, nullptr, nullptr, 1000000};
 Catalogue catC{{&kCatalogueVtbl}, "CatalogueSourceThree", 2, kIdsC, kNamesC, kTypesC, 0};
 StubFactory chain[3] = {{{&kStubFactoryVtbl, &chain[1].base, GLANCER_TYPE_DATA}, &catA},
                         {{&kStubFactoryVtbl, &chain[2].base, GLANCER_TYPE_DATA}, &catB},

@@ -11,13 +11,20 @@
 // A thread started by init reads "flags.txt" in the working directory every
 // 10 ms and applies each new line once: "set NAME" or "clear NAME" through
 // the services table. shutdown stops and joins it.
+//
+// With a file "busy.txt" in the working directory at init, the thread and
+// every getValue of "ctext" also call the log, catalogue and settings
+// services; init waits for the thread's first round, which logs
+// "TestData thread sees N data sources".
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -37,6 +44,36 @@ constexpr Variable kVariables[] = {
 };
 constexpr std::uint32_t kVariableCount = std::size(kVariables);
 
+std::atomic<bool> busy{false};
+
+// One call of each log, catalogue and settings service; gives the number of
+// data sources seen.
+std::int32_t CallServices(const char* who)
+{
+    const CoreServicesVtbl& s = *gServices->vtbl;
+    char buffer[GLANCER_TEXT_SIZE];
+    s.Log(gServices, who);
+    const std::int32_t sources = s.CountDataSources(gServices);
+    for (std::int32_t i = 0; i < sources; ++i) {
+        s.DataSourceName(gServices, buffer, sizeof buffer, static_cast<std::uint32_t>(i));
+        const std::string name = buffer;
+        for (std::int32_t v = 0; v < s.CountVariables(gServices, name.c_str()); ++v) {
+            s.VariableId(gServices, name.c_str(), static_cast<std::uint32_t>(v), buffer, sizeof buffer);
+            s.VariableName(gServices, name.c_str(), static_cast<std::uint32_t>(v), buffer, sizeof buffer);
+        }
+        for (std::int32_t m = 0; m < s.CountImages(gServices, name.c_str()); ++m) {
+            s.ImageId(gServices, name.c_str(), static_cast<std::uint32_t>(m), buffer, sizeof buffer);
+            s.ImageName(gServices, name.c_str(), static_cast<std::uint32_t>(m), buffer, sizeof buffer);
+            s.ImageWidth(gServices, name.c_str(), static_cast<std::uint32_t>(m));
+            s.ImageHeight(gServices, name.c_str(), static_cast<std::uint32_t>(m));
+        }
+    }
+    s.WriteInt(gServices, "Calls", static_cast<std::uint32_t>(s.ReadInt(gServices, "Calls", "TestData") + 1),
+               "TestData");
+    s.ReadString(gServices, "Missing", "TestData", buffer);
+    return sources;
+}
+
 // Applies "flags.txt" line by line on a thread of its own.
 class FlagFeeder {
 public:
@@ -45,7 +82,12 @@ public:
         if (thread.joinable())
             return;
         stop = false;
+        firstRound = false;
         thread = std::thread([this] { Run(); });
+        if (busy) { // the first round runs while the program is still starting
+            std::unique_lock<std::mutex> lock(mutex);
+            roundDone.wait_for(lock, std::chrono::seconds(10), [this] { return firstRound; });
+        }
     }
     void Stop()
     {
@@ -58,6 +100,8 @@ private:
     void Run()
     {
         for (std::size_t applied = 0; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+            if (busy)
+                BusyRound();
             std::ifstream in("flags.txt");
             std::string line;
             for (std::size_t number = 0; std::getline(in, line); ++number) {
@@ -74,8 +118,23 @@ private:
         }
     }
 
+    void BusyRound()
+    {
+        const std::int32_t sources = CallServices("TestData thread");
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (firstRound)
+            return;
+        const std::string line = "TestData thread sees " + std::to_string(sources) + " data sources";
+        LogLine(line.c_str());
+        firstRound = true;
+        roundDone.notify_all();
+    }
+
     std::thread thread;
     std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable roundDone;
+    bool firstRound = false; // guarded by mutex
 };
 
 FlagFeeder feeder;
@@ -97,6 +156,8 @@ void GLANCER_CALL GetValue(IData*, std::uint32_t index, void* value, std::uint32
         const std::int32_t number = 42;
         std::memcpy(value, &number, sizeof number);
     } else if (index == 2) {
+        if (busy)
+            CallServices("TestData getValue");
         char text[32];
         std::snprintf(text, sizeof text, "count %d", static_cast<int>(++textCounter));
         PutText(static_cast<char*>(value), size, text);
@@ -107,6 +168,7 @@ const IDataVtbl kDataVtbl = {
     [](IData*) {},
     [](IData*) {
         try {
+            busy = std::ifstream("busy.txt").good();
             feeder.Start();
         } catch (...) { // nothing may escape into the program
             LogLine("TestData: flag thread not started");

@@ -27,7 +27,7 @@ Lines StampedLines(const testenv::WorkDir& dir)
     return lines;
 }
 
-TEST(LogStream, StampsEveryNonEmptyLineOnceAndKeepsAnEndingThreadsUnfinishedLine)
+TEST(LogStream, StampsEveryNonEmptyLineOnceAndEndsAStatementsUnfinishedLine)
 {
     testenv::WorkDir dir;
     std::thread([] { LogStream << "no end of line"; }).join();
@@ -35,7 +35,6 @@ TEST(LogStream, StampsEveryNonEmptyLineOnceAndKeepsAnEndingThreadsUnfinishedLine
     LogStream << std::endl;
     LogStream << "first\nsecond" << std::endl;
     LogStream << 42 << ' ' << -7 << ' ' << 2.5 << std::endl;
-    EXPECT_TRUE(LogStream.Stream().good());
     EXPECT_EQ(StampedLines(dir),
               (Lines{"@ no end of line", "@ Plugin name: Terminal", "", "@ first", "@ second", "@ 42 -7 2.5"}));
 }
@@ -67,7 +66,6 @@ TEST(LogStream, UnopenableFileIsASilentNoOp)
     dir.Write("log.txt/keep", "x"); // a directory cannot be deleted or opened as the log
     ReopenLog();
     LogStream << "lost " << 1 << std::endl;
-    EXPECT_TRUE(LogStream.Stream().good());
     EXPECT_EQ(dir.Read("log.txt/keep"), "x");
 }
 

@@ -1,4 +1,6 @@
 """The driver dialog and the plugin dialog, driven through their controls."""
+import os
+
 from wineharness import WineTestCase, reg_get, reg_set, wait_until
 
 SELECT_DRIVER, CONFIGURE_PLUGINS = 32770, 32774
@@ -56,6 +58,21 @@ class DriverDialogTest(WineTestCase):
         self.assertEqual(run.exit(), 0)
         self.assertNotIn("init", run.read("driver_calls.txt").splitlines())
         self.assert_clean_shutdown(run, released_driver=False)
+
+    def test_preselection_folds_letters_beyond_ascii_like_the_combo_box(self):
+        workdir = self.workdir(["accentdriver"])
+        reg_file = os.path.join(workdir, "driver.reg")
+        with open(reg_file, "w", encoding="utf-16") as f:
+            f.write('Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Glancer]\r\n'
+                    '"DRIVER"="acc\u00e9nt"\r\n')
+        self.desktop.run("reg", "import", "Z:" + reg_file.replace("/", "\\"))
+        run = self.start(workdir=workdir)
+        dialog = self.open_dialog(run)
+        sel, items = selection(self.desktop.controls(dialog)[COMBO])
+        self.assertEqual((sel, len(items)), (0, 1))
+        self.desktop.control("click", dialog, CANCEL)
+        self.desktop.control("wait-gone", dialog, 10000)
+        self.assertEqual(run.exit(), 0)
 
     def test_configure_opens_the_driver_dialog_or_says_there_is_none(self):
         run = self.start(["recorddriver", "wineprobe", "testdata"], driver="RecordDriver")
