@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <vector>
@@ -19,6 +20,15 @@ std::int32_t ReadI32(const unsigned char* p)
     return static_cast<std::int32_t>(ReadU32(p)); // two's complement conversion since C++20
 }
 
+// Reads up to `size` bytes at `position`; bytes the file lacks keep their value.
+void ReadAt(std::ifstream& file, std::uint64_t position, unsigned char* target, std::size_t size)
+{
+    file.clear();
+    if (position > static_cast<std::uint64_t>(INT64_MAX) || !file.seekg(static_cast<std::streamoff>(position)))
+        return;
+    file.read(reinterpret_cast<char*>(target), static_cast<std::streamsize>(size));
+}
+
 } // namespace
 
 bool Bitmap::LoadFile(const std::string& path)
@@ -27,41 +37,35 @@ bool Bitmap::LoadFile(const std::string& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
-    file.seekg(0, std::ios::end);
-    const std::streamoff fileSize = file.tellg();
-    file.seekg(0, std::ios::beg);
+    fileName = path;
 
-    unsigned char header[kHeaderBytes];
-    if (!file.read(reinterpret_cast<char*>(header), sizeof header))
-        return false;
+    // A header cut short reads as zeros: no pixels.
+    unsigned char header[kHeaderBytes] = {};
+    ReadAt(file, 0, header, sizeof header);
     const std::uint32_t offset = ReadU32(header + 10);
     const std::int32_t w = ReadI32(header + 18);
     const std::int32_t h = ReadI32(header + 22);
-    if (w <= 0 || h <= 0 || static_cast<std::uint32_t>(w) > kMaxSide || static_cast<std::uint32_t>(h) > kMaxSide)
-        return false;
-    if (fileSize < 0 || static_cast<std::uint64_t>(offset) >= static_cast<std::uint64_t>(fileSize))
-        return false;
-
+    if (w <= 0 || h == 0 || h == INT32_MIN)
+        return true;
+    const bool topDown = h < 0; // the other row order of the format
     const auto W = static_cast<std::uint32_t>(w);
-    const auto H = static_cast<std::uint32_t>(h);
-    const std::uint32_t rowBytes = (W + 7) / 8;
-    const std::uint32_t stride = (rowBytes + 3) / 4 * 4;
+    const auto H = static_cast<std::uint32_t>(topDown ? -h : h);
 
-    // Bytes the file lacks stay 0xFF, which inverts to unlit.
-    std::vector<unsigned char> rows(static_cast<std::size_t>(stride) * H, 0xFF);
-    file.seekg(offset, std::ios::beg);
-    file.read(reinterpret_cast<char*>(rows.data()), static_cast<std::streamsize>(rows.size()));
-
-    if (!Allocate(W, H))
-        return false;
-    for (std::uint32_t r = 0; r < H; ++r) {
-        const unsigned char* source = rows.data() + static_cast<std::size_t>(H - 1 - r) * stride;
-        std::uint8_t* target = pixels + static_cast<std::size_t>(r) * W;
-        for (std::uint32_t c = 0; c < W; ++c) {
-            const unsigned lit = 255u - source[c / 8];
-            target[c] = static_cast<std::uint8_t>((lit >> (7 - c % 8)) & 1u);
-        }
+    // Only the top-left kMaxSide x kMaxSide corner is kept, so a header
+    // claiming a huge picture costs at most that much memory and reading.
+    const std::uint32_t keptW = std::min(W, kMaxSide);
+    const std::uint32_t keptH = std::min(H, kMaxSide);
+    if (!Allocate(keptW, keptH))
+        return true;
+    const std::uint64_t stride = (static_cast<std::uint64_t>(W) + 31) / 32 * 4;
+    std::vector<unsigned char> row((keptW + 7) / 8);
+    for (std::uint32_t r = 0; r < keptH; ++r) {
+        const std::uint64_t fileRow = topDown ? r : H - 1 - r;
+        std::fill(row.begin(), row.end(), 0xFF); // bytes the file lacks: unlit
+        ReadAt(file, offset + fileRow * stride, row.data(), row.size());
+        std::uint8_t* target = pixels + static_cast<std::size_t>(r) * keptW;
+        for (std::uint32_t c = 0; c < keptW; ++c)
+            target[c] = static_cast<std::uint8_t>(((255u - row[c / 8]) >> (7 - c % 8)) & 1u);
     }
-    fileName = path;
     return true;
 }
