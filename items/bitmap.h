@@ -10,10 +10,11 @@
 // width * height, and pixels is non-null exactly when size is above 0.
 class Bitmap {
 public:
-    // Pictures larger than this are refused (plugins, canvases) or cut
-    // (files).
+    // Pictures larger than this are refused (plugins, canvases).
     static constexpr std::uint32_t kMaxSide = 4096;
     static constexpr std::uint32_t kMaxPixels = kMaxSide * kMaxSide;
+    // Pictures read from files are cut to this, larger than any panel.
+    static constexpr std::uint32_t kMaxFileSide = 1024;
 
     Bitmap() = default;
     ~Bitmap();
@@ -38,7 +39,7 @@ public:
     // else the file holds gives a picture: bytes the file lacks (a short
     // header or missing rows) read as unlit, a width below 1 or a height of 0
     // gives an empty picture, and of a larger picture only the top-left
-    // kMaxSide x kMaxSide corner is read.
+    // kMaxFileSide x kMaxFileSide corner is read.
     bool LoadFile(const std::string& path);
     // Releases the pixels; the picture becomes empty.
     void Reset();

@@ -51,18 +51,23 @@ bool Bitmap::LoadFile(const std::string& path)
     const auto W = static_cast<std::uint32_t>(w);
     const auto H = static_cast<std::uint32_t>(topDown ? -h : h);
 
-    // Only the top-left kMaxSide x kMaxSide corner is kept, so a header
-    // claiming a huge picture costs at most that much memory and reading.
-    const std::uint32_t keptW = std::min(W, kMaxSide);
-    const std::uint32_t keptH = std::min(H, kMaxSide);
+    // Only the top-left kMaxFileSide x kMaxFileSide corner is kept, so a
+    // tiny file claiming a huge picture costs at most that much memory.
+    const std::uint32_t keptW = std::min(W, kMaxFileSide);
+    const std::uint32_t keptH = std::min(H, kMaxFileSide);
     if (!Allocate(keptW, keptH))
         return true;
+    file.clear();
+    file.seekg(0, std::ios::end);
+    const std::streamoff fileSize = file.tellg();
     const std::uint64_t stride = (static_cast<std::uint64_t>(W) + 31) / 32 * 4;
     std::vector<unsigned char> row((keptW + 7) / 8);
     for (std::uint32_t r = 0; r < keptH; ++r) {
         const std::uint64_t fileRow = topDown ? r : H - 1 - r;
+        const std::uint64_t position = offset + fileRow * stride;
         std::fill(row.begin(), row.end(), 0xFF); // bytes the file lacks: unlit
-        ReadAt(file, offset + fileRow * stride, row.data(), row.size());
+        if (fileSize < 0 || position < static_cast<std::uint64_t>(fileSize))
+            ReadAt(file, position, row.data(), row.size());
         std::uint8_t* target = pixels + static_cast<std::size_t>(r) * keptW;
         for (std::uint32_t c = 0; c < keptW; ++c)
             target[c] = static_cast<std::uint8_t>(((255u - row[c / 8]) >> (7 - c % 8)) & 1u);

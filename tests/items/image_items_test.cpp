@@ -54,7 +54,7 @@ TEST(BitmapFile, OnlyAMissingFileFailsAndOddFilesReadSafely)
         {"flat.bmp", testenv::BitmapFile(8, 0, row), 0, 0, -1},
         {"topdown.bmp", testenv::BitmapFile(8, -2, {0x7F, 0, 0, 0, 0xFF, 0, 0, 0}), 8, 2, 1},
         {"offset.bmp", testenv::BitmapFile(8, 1, row, 0xFFFFFFF0u), 8, 1, 0},
-        {"huge.bmp", testenv::BitmapFile(0x7FFFFFFF, 0x7FFFFFFF, row), Bitmap::kMaxSide, Bitmap::kMaxSide, 0},
+        {"huge.bmp", testenv::BitmapFile(0x7FFFFFFF, 0x7FFFFFFF, row), Bitmap::kMaxFileSide, Bitmap::kMaxFileSide, 0},
     };
     for (const Case& c : cases)
         dir.WriteBytes(c.name, c.bytes);
