@@ -106,7 +106,7 @@ const XmlTagIndex::Tags& XmlTagIndex::TagsNamed(std::string_view name)
         const bool endTag = it->length < 0;
         const std::int32_t start = it->position + (endTag ? 2 : 1);
         if ((endTag ? ~it->length : it->length) == nameLength &&
-            std::memcmp(text + start, name.data(), name.size()) == 0) {
+            (name.empty() || std::memcmp(text + start, name.data(), name.size()) == 0)) {
             tags.positions.push_back(it->position);
             tags.endTag.push_back(endTag);
         }
