@@ -35,7 +35,8 @@ public:
     bool Allocate(std::uint32_t w, std::uint32_t h);
     // Reads an uncompressed 1-bit bitmap file, bottom row first (top row
     // first when the height is negative), rows padded to 4 bytes, a 0 bit
-    // lit. False (and empty) only when the file cannot be opened. Whatever
+    // lit. False (and empty) only when the file cannot be opened or is not a
+    // regular file (a device or a pipe). Whatever
     // else the file holds gives a picture: bytes the file lacks (a short
     // header or missing rows) read as unlit, a width below 1 or a height of 0
     // gives an empty picture, and of a larger picture only the top-left
