@@ -56,7 +56,8 @@ void GetValue(IData* self, std::uint32_t, void* value, std::uint32_t size)
     // Any bytes at all, texts included: no terminator is promised.
     const std::string_view bytes = SourceOf(self).Bytes(size);
     std::memset(value, 0, size);
-    std::memcpy(value, bytes.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(value, bytes.data(), bytes.size());
 }
 
 PluginImage* GetImage(IData* self, std::uint32_t)
