@@ -57,6 +57,8 @@ bool Bitmap::LoadFile(const std::string& path)
     const std::uint64_t stride = (static_cast<std::uint64_t>(W) + 31) / 32 * 4;
     for (std::uint32_t r = 0; r < keptH; ++r) {
         const std::uint64_t start = offset + (topDown ? r : H - 1 - r) * stride;
+        if (start >= bytes.size())
+            continue; // a row the file lacks stays unlit
         std::uint8_t* target = pixels + static_cast<std::size_t>(r) * keptW;
         for (std::uint32_t c = 0; c < keptW; ++c) {
             const std::uint64_t at = start + c / 8;

@@ -3,7 +3,8 @@
 # then builds and runs every test — natively under AddressSanitizer +
 # UndefinedBehaviorSanitizer and under ThreadSanitizer, and the Windows
 # program (x86_64) end to end under Wine; the i686 Windows build is
-# compiled as a check of the 32-bit plugin layouts.
+# compiled as a check of the 32-bit plugin layouts; each libFuzzer target
+# (clang) runs a fixed number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,8 @@ ctest --preset asan -j "$jobs"
 
 run_preset tsan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -j "$jobs"
+
+scripts/fuzz.sh --runs 2000
 
 run_preset mingw32
 
