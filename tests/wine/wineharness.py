@@ -159,8 +159,11 @@ class Desktop:
         return self._result(0, text=next((t for t in texts if t), ""))
 
     def _keys(self, window, key):
-        return self._result(max(self._send("post", window, WM_KEYDOWN, key, 1)["_rc"],
-                                self._send("post", window, WM_KEYUP, key, 0xC0000001)["_rc"]))
+        # The key-down may close the window (Enter or Escape in a menu), so
+        # the key-up may find it gone: only the key-down must arrive.
+        down = self._send("post", window, WM_KEYDOWN, key, 1)["_rc"]
+        self._send("post", window, WM_KEYUP, key, 0xC0000001)
+        return self._result(down)
 
     COMPOSED = {
         "wait-window": _wait_window,
