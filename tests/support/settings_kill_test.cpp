@@ -75,7 +75,7 @@ TEST(SettingsUnderFaults, KilledWritersLoseNothingThatWasWritten)
     int filesChecked = 0, valuesChecked = 0, lost = 0, tempsLeft = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         const pid_t pid = Spawn("victim", *victim);
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, 15000)(random)); // a random moment
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 25000)(random)); // a random moment
         Kill(pid);
         // Every write counted before the file is read must be in it.
         const int victimDone = victim->load(), otherDone = other->load();
