@@ -1,7 +1,6 @@
 #include "support/settings.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -193,41 +192,22 @@ TEST_F(Settings, RefusedWritesLogWhatFailed)
                               }));
 }
 
-TEST_F(Settings, ConcurrentWritersLoseNothing)
+// Writers in other processes: settings_kill_test.cpp.
+TEST_F(Settings, ConcurrentThreadsLoseNothing)
 {
     constexpr int kWriters = 4, kValues = 15;
-    const auto name = [](const char* kind, int writer, int i) {
-        return kind + std::to_string(writer) + "-" + std::to_string(i);
-    };
-    const auto writeAll = [&](const char* kind, int writer) {
-        for (int i = 0; i < kValues; ++i)
-            writeSettingInt(name(kind, writer, i).c_str(), static_cast<std::uint32_t>(i + 1), "shared");
-    };
-    std::vector<pid_t> children;
-    for (int p = 0; p < kWriters; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            writeAll("process", p);
-            ::_exit(0);
-        }
-        children.push_back(pid);
-    }
+    const auto name = [](int writer, int i) { return std::to_string(writer) + "-" + std::to_string(i); };
     std::vector<std::thread> threads;
     for (int t = 0; t < kWriters; ++t)
-        threads.emplace_back(writeAll, "thread", t);
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kValues; ++i)
+                writeSettingInt(name(t, i).c_str(), static_cast<std::uint32_t>(i + 1), "shared");
+        });
     for (std::thread& thread : threads)
         thread.join();
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-
-    for (const char* kind : {"process", "thread"})
-        for (int w = 0; w < kWriters; ++w)
-            for (int i = 0; i < kValues; ++i)
-                EXPECT_EQ(readSettingInt(name(kind, w, i).c_str(), "shared"), i + 1) << name(kind, w, i);
+    for (int t = 0; t < kWriters; ++t)
+        for (int i = 0; i < kValues; ++i)
+            EXPECT_EQ(readSettingInt(name(t, i).c_str(), "shared"), i + 1) << name(t, i);
     EXPECT_TRUE(dir.LogLines().empty());
 }
 
