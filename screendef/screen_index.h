@@ -41,7 +41,7 @@ public:
 };
 
 // Screen and index files larger than this are not read (with a log line).
-inline constexpr std::size_t kMaxScreenFileBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxScreenFileBytes = 8 * 1024 * 1024;
 
 // Reads a whole file in text mode, the same on every platform: each CR LF
 // pair becomes LF, a lone CR stays. Empty when the file cannot be opened;

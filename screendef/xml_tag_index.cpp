@@ -26,11 +26,18 @@ std::uint64_t MulMod(std::uint64_t a, std::uint64_t b)
     return Reduce(Reduce(sum));
 }
 
+// Horner's rule from the last byte, so that the hashes of all the names
+// that end at one ">" come out of a single walk back from it.
+std::uint64_t Prepend(char c, std::uint64_t hash)
+{
+    return Reduce(MulMod(hash, kBase) + static_cast<unsigned char>(c) + 1);
+}
+
 std::uint64_t Hash(std::string_view text)
 {
     std::uint64_t hash = 0;
-    for (char c : text)
-        hash = Reduce(MulMod(hash, kBase) + static_cast<unsigned char>(c) + 1);
+    for (auto it = text.rbegin(); it != text.rend(); ++it)
+        hash = Prepend(*it, hash);
     return hash;
 }
 
@@ -41,41 +48,30 @@ void XmlTagIndex::Build(const char* newText, std::int32_t length)
     text = newText;
     candidates.clear();
     byName.clear();
-    // The hash of text[a, g) is prefix(g) - prefix(a) * kBase^(g - a), with
-    // prefix(i) the hash of the text before i; only the prefixes just after
-    // each "<" and at each ">" are needed.
-    std::vector<std::pair<std::int32_t, std::uint64_t>> open; // "<" since the last ">", prefix after it
-    std::uint64_t prefix = 0;
-    std::int32_t lastSpace = -1;
-    for (std::int32_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        if (c == ' ')
-            lastSpace = i;
-        if (c == '>') {
-            // From the "<" nearest to this ">", so the power only grows: the
-            // steps add up to the distance back to the first "<".
-            std::uint64_t power = 1;
-            std::int32_t powerOf = 0;
-            const auto hashTo = [&](std::uint64_t start, std::int32_t nameLength) {
-                for (; powerOf < nameLength; ++powerOf)
-                    power = MulMod(power, kBase);
-                return Reduce(prefix + kPrime - MulMod(start, power));
-            };
-            for (auto it = open.rbegin(); it != open.rend(); ++it) {
-                const auto [at, after] = *it;
-                if (at < lastSpace)
-                    break; // a name holds no space, so neither can this nor any earlier one
-                // The name of "<name>" runs from at + 1 to i, that of "</name>" from at + 2.
-                const std::int32_t nameLength = i - at - 1;
-                if (nameLength >= 1 && text[at + 1] == '/')
-                    Add(hashTo(Reduce(MulMod(after, kBase) + '/' + 1), nameLength - 1), nameLength - 1, at, true);
-                Add(hashTo(after, nameLength), nameLength, at, false);
+    std::size_t opens = 0;
+    for (std::int32_t i = 0; i < length; ++i)
+        opens += text[i] == '<';
+    candidates.reserve(opens);
+    // Each ">" ends the names of the "<" after the previous ">". Walking back
+    // from it covers each byte of the text once; a name holds no space, so
+    // the walk stops at one.
+    std::int32_t previous = -1;
+    for (std::int32_t end = 0; end < length; ++end) {
+        if (text[end] != '>')
+            continue;
+        std::uint64_t hash = 0;     // of text[i + 1, end)
+        std::uint64_t nextHash = 0; // of text[i + 2, end)
+        for (std::int32_t i = end - 1; i > previous && text[i] != ' '; --i) {
+            if (text[i] == '<') {
+                const std::int32_t nameLength = end - i - 1;
+                Add(hash, nameLength, i, false);
+                if (nameLength >= 1 && text[i + 1] == '/')
+                    Add(nextHash, nameLength - 1, i, true);
             }
-            open.clear();
+            nextHash = hash;
+            hash = Prepend(text[i], hash);
         }
-        prefix = Reduce(MulMod(prefix, kBase) + static_cast<unsigned char>(c) + 1);
-        if (c == '<')
-            open.emplace_back(i, prefix);
+        previous = end;
     }
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
         return a.key != b.key ? a.key < b.key : a.position < b.position;

@@ -187,7 +187,7 @@ TEST(ReadTextFile, ReadsCrLfAsLfAndRefusesWhatIsNoSaneFile)
                                   "File not read, not a regular file: screens",
                                   "File not read, not a regular file: /dev/zero",
                                   "File not read, not a regular file: fifo",
-                                  "File not read, larger than 16777216 bytes: big.xml",
+                                  "File not read, larger than 8388608 bytes: big.xml",
                               }));
 }
 
