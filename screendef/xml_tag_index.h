@@ -12,7 +12,8 @@
 // A tag name never holds ">", so every "<" of the document starts at most
 // one possible start tag "<name>" and one possible end tag "</name>", each
 // ending at the first ">" after it. Build indexes these once by a hash of
-// their names; the first query for a name checks its candidates byte by
+// their names (leaving out names with a space, which no element name
+// has); the first query for a name checks its candidates byte by
 // byte and precomputes, for each of its tags, where the nesting count
 // first drops below its level.
 class XmlTagIndex {

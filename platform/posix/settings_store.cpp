@@ -170,15 +170,16 @@ private:
 // Called with the lock held, when no live writer has one.
 void RemoveStaleTemps(const std::string& path, const std::string& directory)
 {
-    const std::string prefix = path.substr(directory.empty() ? 0 : directory.size() + 1) + std::string(kTempInfix);
-    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    const std::string prefix = path.substr(path.find_last_of('/') + 1) + std::string(kTempInfix);
+    const std::string folder = directory.empty() ? "./" : directory.back() == '/' ? directory : directory + "/";
+    DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
         return;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name.size() != prefix.size() + 6 || !name.starts_with(prefix))
             continue;
-        const std::string full = (directory.empty() ? "" : directory + "/") + std::string(name);
+        const std::string full = folder + std::string(name);
         struct stat info {};
         if (::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
             ::unlink(full.c_str());
