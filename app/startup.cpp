@@ -21,8 +21,15 @@ bool StartUp(Core& core, platform::PeriodicTimer& timer)
         core.AddFactory(*factory);
 
     const bool initialised = core.Init();
-    if (initialised)
-        timer.Start(50, 25, [&core] { core.Tick(); });
+    if (initialised) {
+        // The timer sleeps through the ticks that would only count time and
+        // the Core counts them when it wakes: the same ticks, fewer wake-ups.
+        timer.Start(50, 25, [&core](std::uint32_t skipped) {
+            core.SkipIdleTicks(skipped);
+            core.Tick();
+            return core.IdleTicksAhead();
+        });
+    }
     core.factories.clear();
     return initialised;
 }

@@ -119,5 +119,3 @@ void SteadyTick(benchmark::State& state)
 BENCHMARK(SteadyTick);
 
 } // namespace
-
-BENCHMARK_MAIN();

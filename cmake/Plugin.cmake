@@ -22,4 +22,18 @@ function(glancer_install_plugin name)
     set(destination lib/glancer/plugins)
   endif()
   install(TARGETS ${name} LIBRARY DESTINATION ${destination} RUNTIME DESTINATION ${destination})
+  # The package tests check that each one is in the package.
+  set_property(GLOBAL APPEND PROPERTY GLANCER_SHIPPED_PLUGINS ${name})
+endfunction()
+
+# glancer_plugin_library(name sources...) builds the parts of a shipped
+# plugin as a static library that the plugin module and the tests link:
+# position-independent, symbols hidden, sources included from the root.
+function(glancer_plugin_library name)
+  add_library(${name} STATIC ${ARGN})
+  set_target_properties(${name} PROPERTIES
+    POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  glancer_warnings(${name})
 endfunction()

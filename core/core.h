@@ -37,6 +37,8 @@ public:
     // At most this many actions run in one tick; more means screens whose
     // delay-0 actions switch to each other, and the rest waits for the next tick.
     static constexpr std::size_t kMaxActionsPerTick = 100;
+    // An hour: the longest a refresh thread sleeps without looking again.
+    static constexpr std::uint32_t kMaxIdleTicks = 72000;
 
     Core();
     ~Core();
@@ -54,6 +56,13 @@ public:
     bool Init();
     // One 50 ms step: item refresh, drawing, action delays, due actions.
     void Tick();
+    // How many coming Ticks would only count time (at most kMaxIdleTicks):
+    // no item's refresh period or action's delay runs out, nothing is
+    // queued to draw or to run.
+    std::uint32_t IdleTicksAhead() const;
+    // Does what that many Ticks would do, at once; a count beyond
+    // IdleTicksAhead is cut to it.
+    void SkipIdleTicks(std::uint32_t ticks);
     // Driver farewell, data sources and drivers released, modules unloaded.
     // Only the first call does anything.
     bool Shutdown();

@@ -86,14 +86,18 @@ bool RemoveFile(const std::string& path);
 std::string NativePath(const std::string& path);
 
 // ---- Timer ---------------------------------------------------------------------
-// Calls `tick` every `periodMs`, one call at a time, on a thread of its own.
-// Ticks are scheduled on a fixed grid from the start, so they do not drift;
-// a tick that overruns delays the next one (no overlap, no burst of missed
-// ticks). Start and Stop belong to one controlling thread; Stop may also be
-// called from inside the tick, where it returns at once and no further tick
-// starts.
+// Calls a tick on a grid of `periodMs` steps from the start, one call at a
+// time, on a thread of its own. The grid does not drift; a tick that
+// overruns delays the next one (no overlap, no burst of missed ticks).
+// Start and Stop belong to one controlling thread; Stop may also be called
+// from inside the tick, where it returns at once and no further tick starts.
 class PeriodicTimer {
 public:
+    // A tick that may let the timer sleep: it is given how many grid steps
+    // passed without a call since its previous call (as many as it asked
+    // for) and gives how many of the coming steps it needs no call for.
+    using SleepyTick = std::function<std::uint32_t(std::uint32_t skippedSteps)>;
+
     PeriodicTimer();
     ~PeriodicTimer(); // stops
     PeriodicTimer(const PeriodicTimer&) = delete;
@@ -101,7 +105,17 @@ public:
 
     // False when already running, when periodMs is 0 or the system refuses.
     // resolutionMs is the accuracy asked of the system (Windows only).
-    bool Start(std::uint32_t periodMs, std::uint32_t resolutionMs, std::function<void()> tick);
+    bool Start(std::uint32_t periodMs, std::uint32_t resolutionMs, SleepyTick tick);
+    // A tick on every step.
+    bool Start(std::uint32_t periodMs, std::uint32_t resolutionMs, std::function<void()> tick)
+    {
+        if (!tick)
+            return false;
+        return Start(periodMs, resolutionMs, SleepyTick([tick = std::move(tick)](std::uint32_t) {
+                         tick();
+                         return std::uint32_t{0};
+                     }));
+    }
     // Returns only when no tick is running and none will start; a no-op
     // when not running.
     void Stop();

@@ -59,6 +59,27 @@ void Screen::Tick(std::int32_t elapsedMs)
     }
 }
 
+std::uint32_t Screen::TicksBeforeUpdate(std::int32_t elapsedMs, std::uint32_t limit) const
+{
+    std::uint32_t idle = limit;
+    for (const ScreenItem* item : items) {
+        // Idle while elapsed + elapsedMs * t stays below refresh.
+        const std::int64_t left = static_cast<std::int64_t>(item->refresh) - item->elapsed;
+        const std::int64_t ticks = left > 0 ? (left - 1) / elapsedMs : 0;
+        idle = static_cast<std::uint32_t>(std::min<std::int64_t>(idle, ticks));
+    }
+    return idle;
+}
+
+void Screen::AdvanceIdle(std::int32_t elapsedMs, std::uint32_t ticks)
+{
+    const std::int64_t total = static_cast<std::int64_t>(elapsedMs) * ticks;
+    const auto step =
+        static_cast<std::int32_t>(std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max()));
+    for (ScreenItem* item : items)
+        item->elapsed = SaturatingAdd(item->elapsed, step);
+}
+
 void Screen::RedrawItems()
 {
     for (ScreenItem* item : items)

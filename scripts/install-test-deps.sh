@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ gcc pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-dev python3 tmux
+  clang libclang-rt-dev python3 tmux lcdproc
+  dpkg-dev lintian
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
 )
 if [ "${1:-}" = "--build-only" ]; then

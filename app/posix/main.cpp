@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/posix/commands.h"
+#include "app/posix/init_command.h"
 #include "app/posix/run.h"
 #include "support/log_stream.h"
 
@@ -18,6 +19,8 @@ const char kUsage[] = "Usage: glancer [COMMAND]\n"
                       "directory, until it receives SIGINT, SIGTERM or SIGHUP. Its log is log.txt.\n"
                       "\n"
                       "Commands:\n"
+                      "  init [DIR]               prepare a working directory (default ~/.local/share/glancer):\n"
+                      "                           links to the installed plugins, a copy of the example screens\n"
                       "  drivers                  list the display drivers; * marks the chosen one\n"
                       "  use-driver NAME          choose the display driver for the next start\n"
                       "  configure-driver NAME    open a display driver's own settings\n"
@@ -50,6 +53,11 @@ int RunCommand(int argc, char** argv)
     if (Is(command, "-V") || Is(command, "--version") || Is(command, "version")) {
         std::printf("glancer %s\n", GLANCER_VERSION);
         return 0;
+    }
+    if (Is(command, "init")) {
+        if (argc > 3)
+            return UsageError("init takes at most one DIR");
+        return InitCommand(argc == 3 ? argv[2] : "");
     }
     const bool list = Is(command, "drivers") || Is(command, "sources");
     const bool named = Is(command, "use-driver") || Is(command, "configure-driver") || Is(command, "configure-source");

@@ -21,7 +21,9 @@ void RunDialog(HWND window, int resource, DLGPROC procedure)
 
 void ShowAbout(HWND window)
 {
-    const std::string text = std::string("Glancer ") + GLANCER_VERSION +
+    // The bitness tells which plugin DLLs this program can load.
+    const char* bits = sizeof(void*) == 8 ? " (64-bit)" : " (32-bit)";
+    const std::string text = std::string("Glancer ") + GLANCER_VERSION + bits +
                              "\n\nShows screens of live plugin data on a small external display panel.";
     MessageBoxA(window, text.c_str(), "About Glancer", MB_ICONINFORMATION | MB_OK);
 }

@@ -22,8 +22,9 @@ std::int32_t Percent(std::uint64_t part, std::uint64_t whole)
 } // namespace
 
 Sampler::Sampler(std::unique_ptr<SystemProbe> probe, std::string diskPath, std::function<void(bool)> onHighLoad,
-                 std::chrono::milliseconds period)
-    : probe(std::move(probe)), diskPath(std::move(diskPath)), onHighLoad(std::move(onHighLoad)), period(period)
+                 std::chrono::milliseconds period, std::chrono::milliseconds idleAfter)
+    : probe(std::move(probe)), diskPath(std::move(diskPath)), onHighLoad(std::move(onHighLoad)), period(period),
+      idleAfter(idleAfter)
 {
 }
 
@@ -39,6 +40,8 @@ void Sampler::Start()
     {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = false;
+        sleeping = false;
+        lastRead = Clock::now(); // a start counts as a read: screens read after it
     }
     thread = std::thread([this] { Run(); });
 }
@@ -52,6 +55,11 @@ void Sampler::Stop()
     wake.notify_all();
     if (thread.joinable())
         thread.join();
+    ForgetHighLoad();
+}
+
+void Sampler::ForgetHighLoad()
+{
     if (highLoad) {
         highLoad = false;
         if (onHighLoad)
@@ -59,10 +67,23 @@ void Sampler::Stop()
     }
 }
 
-Readings Sampler::Latest() const
+Readings Sampler::Latest()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    lastRead = Clock::now();
+    const Readings copy = latest;
+    const bool wakeUp = sleeping;
+    sleeping = false;
+    lock.unlock();
+    if (wakeUp)
+        wake.notify_all();
+    return copy;
+}
+
+bool Sampler::Sleeping() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return latest;
+    return sleeping;
 }
 
 void Sampler::SampleNow(double seconds)
@@ -120,26 +141,49 @@ void Sampler::SampleNow(double seconds)
 
 void Sampler::Run()
 {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point last = Clock::now();
-    Clock::time_point due = last + period;
-    try {
-        SampleNow(0.0); // the baseline; absolute values show at once
-    } catch (...) {
-    }
+    Clock::time_point last;
+    Clock::time_point due;
     std::unique_lock<std::mutex> lock(mutex);
-    while (!wake.wait_until(lock, due, [this] { return stopping; })) {
+    for (;;) {
+        // A baseline: absolute values show at once, rates from the next sample.
         lock.unlock();
-        const Clock::time_point now = Clock::now();
+        cpu.Reset();
+        net.Reset();
+        cpuLoad = 0.0; // not a load from before a sleep
+        last = Clock::now();
+        due = last + period;
         try {
-            SampleNow(std::chrono::duration<double>(now - last).count());
+            SampleNow(0.0);
         } catch (...) {
-            // Out of memory: keep the previous readings and try again later.
         }
-        last = now;
-        due += period;
-        if (due <= now)
-            due = now + period; // after a stall, no burst of catch-up samples
         lock.lock();
+        while (!wake.wait_until(lock, due, [this] { return stopping; })) {
+            const Clock::time_point now = Clock::now();
+            if (now - lastRead > idleAfter) {
+                lock.unlock();
+                ForgetHighLoad(); // before anyone can see it asleep
+                lock.lock();
+                if (Clock::now() - lastRead > idleAfter) {
+                    sleeping = true;
+                    break;
+                }
+            }
+            lock.unlock();
+            try {
+                SampleNow(std::chrono::duration<double>(now - last).count());
+            } catch (...) {
+                // Out of memory: keep the previous readings and try again later.
+            }
+            last = now;
+            due += period;
+            if (due <= now)
+                due = now + period; // after a stall, no burst of catch-up samples
+            lock.lock();
+        }
+        if (stopping)
+            return;
+        wake.wait(lock, [this] { return stopping || !sleeping; });
+        if (stopping)
+            return;
     }
 }

@@ -1,22 +1,27 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "drivers/virtual/lcd_panel.h"
+#include "drivers/common/lcd_panel.h"
 #include "drivers/virtual/panel_view.h"
 #include "drivers/virtual/virtual_settings.h"
 
 namespace vdisplay {
 
+using panelcore::LcdPanel;
+
 // Keeps the panel the drawing calls change and shows it without ever making
 // them wait for output: a drawing call changes the shared panel under a
-// short lock and wakes the presenter's thread, which composes the picture
-// at most 20 times a second, and only after a change, then hands it to the
-// view and writes the snapshot file.
+// short lock, and the presenter's thread composes the picture, hands it to
+// the view and writes the snapshot file. The thread wakes only when it has
+// something to do: for the view, at the first change after it last looked
+// (at most 20 times a second); for a snapshot without a view, at most once
+// per SnapshotInterval, taking every change made meanwhile.
 class Presenter {
 public:
     Presenter() = default;
@@ -37,15 +42,21 @@ public:
                     std::uint32_t height);
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     template <class Change> void Draw(Change change);
     void Run();
-    void Present() noexcept;
+    // Composes the panel taken last; true when the picture differs from
+    // the one shown before (and is shown now).
+    bool Show() noexcept;
+    void WriteSnapshot() noexcept;
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    LcdPanel shared_;      // guarded by mutex_
-    bool dirty_ = false;   // guarded by mutex_
+    LcdPanel shared_;       // guarded by mutex_
+    bool dirty_ = false;    // guarded by mutex_
     bool stopping_ = false; // guarded by mutex_
+    bool listening_ = true; // guarded by mutex_: the thread wants a wake at the next change
     std::thread thread_;
     bool started_ = false; // Start and Stop only
 

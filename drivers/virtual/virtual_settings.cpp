@@ -56,6 +56,7 @@ Settings ReadSettings(CoreServices* services)
     ReadPosition(stored, "WindowX", settings.windowX);
     ReadPosition(stored, "WindowY", settings.windowY);
     settings.snapshot = stored.Text("Snapshot", settings.snapshot);
+    ReadRanged(stored, "SnapshotInterval", 0, kMaxSnapshotInterval, settings.snapshotInterval);
     settings.output = stored.Text("Output", settings.output);
     std::uint32_t border = settings.border ? 1 : 0;
     ReadRanged(stored, "Border", 0, 1, border);
@@ -78,6 +79,7 @@ void WriteSettings(CoreServices* services, const Settings& settings)
     stored.WriteNumber("WindowX", static_cast<std::uint32_t>(settings.windowX));
     stored.WriteNumber("WindowY", static_cast<std::uint32_t>(settings.windowY));
     stored.WriteText("Snapshot", settings.snapshot);
+    stored.WriteNumber("SnapshotInterval", settings.snapshotInterval);
     stored.WriteText("Output", settings.output);
     stored.WriteNumber("Border", settings.border ? 1 : 0);
 }

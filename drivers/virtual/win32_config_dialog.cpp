@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "drivers/common/win32_dialog_template.h"
 #include "drivers/virtual/panel_view.h"
-#include "drivers/virtual/win32_dialog_template.h"
 #include "drivers/virtual/win32_module.h"
 
 namespace vdisplay {
 namespace {
+
+using glancer_win32::DialogTemplate;
 
 const char kTitle[] = "Virtual display settings";
 
@@ -38,8 +40,8 @@ struct NumberField {
     WORD id;
     const char* name;
     std::uint32_t max;
-    std::uint32_t Settings::*member;          // a value of Settings itself, or
-    std::uint32_t Geometry::*geometryMember;  // one of its geometry
+    std::uint32_t Settings::*member;         // a value of Settings itself, or
+    std::uint32_t Geometry::*geometryMember; // one of its geometry
 };
 
 constexpr NumberField kNumbers[] = {
@@ -69,8 +71,8 @@ std::uint32_t FromColorRef(COLORREF colour)
 DialogTemplate BuildTemplate()
 {
     DialogTemplate dialog(kTitle, 230, 178);
-    const char* labels[] = {"Pixel width:", "Pixel height:", "Text columns:", "Text rows:",
-                            "Scale (window pixels per panel pixel):"};
+    const char* labels[] = {
+        "Pixel width:", "Pixel height:", "Text columns:", "Text rows:", "Scale (window pixels per panel pixel):"};
     for (int row = 0; row < 5; ++row) {
         const auto y = static_cast<short>(7 + 16 * row);
         dialog.AddStatic(labels[row], 0xFFFF, 7, static_cast<short>(y + 2), 150, 8);

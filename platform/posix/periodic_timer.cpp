@@ -19,24 +19,28 @@ struct Run {
     std::condition_variable wake;
     bool stopping = false;
     std::chrono::milliseconds period{0};
-    std::function<void()> tick;
+    PeriodicTimer::SleepyTick tick;
 
+    // Sleeps on the condition variable, so Stop ends even a long sleep at once.
     void Loop()
     {
         Clock::time_point next = Clock::now() + period;
+        std::uint32_t skipped = 0;
         for (;;) {
             {
                 std::unique_lock<std::mutex> lock(mutex);
                 if (wake.wait_until(lock, next, [this] { return stopping; }))
                     return;
             }
-            tick();
+            const std::uint32_t idle = tick(skipped);
             next += period;
             // Far behind after a long tick: start afresh rather than run
             // the missed ticks back to back.
             const Clock::time_point now = Clock::now();
             if (now - next > period)
                 next = now;
+            next += period * idle;
+            skipped = idle;
         }
     }
 };
@@ -58,7 +62,7 @@ PeriodicTimer::~PeriodicTimer()
     Stop();
 }
 
-bool PeriodicTimer::Start(std::uint32_t periodMs, std::uint32_t /*resolutionMs*/, std::function<void()> tick)
+bool PeriodicTimer::Start(std::uint32_t periodMs, std::uint32_t /*resolutionMs*/, SleepyTick tick)
 {
     std::lock_guard<std::mutex> lock(state->mutex);
     if (state->run || periodMs == 0 || !tick)

@@ -13,7 +13,11 @@ namespace {
 // callbacks. Whoever uses it last frees it: the owner's Stop, or, when Stop
 // was called from inside the tick, the callback that returns last.
 struct Run {
-    std::function<void()> tick;
+    PeriodicTimer::SleepyTick tick;
+    // The timer service calls every period; the steps the tick needs no
+    // call for are only counted, under tickMutex.
+    std::uint32_t idleLeft = 0;
+    std::uint32_t skipped = 0;
     std::mutex tickMutex; // one tick at a time, even if callbacks overlap
     std::atomic<bool> stopping{false};
     std::atomic<bool> orphaned{false};
@@ -26,9 +30,13 @@ void CALLBACK TimerCallback(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR)
     Run* run = reinterpret_cast<Run*>(user);
     ++run->active;
     if (!run->stopping && run->tickMutex.try_lock()) {
-        if (!run->stopping) {
+        if (!run->stopping && run->idleLeft > 0) {
+            --run->idleLeft;
+            ++run->skipped;
+        } else if (!run->stopping) {
             run->tickThread = GetCurrentThreadId();
-            run->tick();
+            run->idleLeft = run->tick(run->skipped);
+            run->skipped = 0;
             run->tickThread = 0;
         }
         run->tickMutex.unlock();
@@ -54,7 +62,7 @@ PeriodicTimer::~PeriodicTimer()
     Stop();
 }
 
-bool PeriodicTimer::Start(std::uint32_t periodMs, std::uint32_t resolutionMs, std::function<void()> tick)
+bool PeriodicTimer::Start(std::uint32_t periodMs, std::uint32_t resolutionMs, SleepyTick tick)
 {
     std::lock_guard<std::mutex> lock(state->mutex);
     if (state->run != nullptr || periodMs == 0 || !tick)

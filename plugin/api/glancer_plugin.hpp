@@ -36,6 +36,7 @@
 #define GLANCER_PLUGIN_HPP
 
 #include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -135,8 +136,9 @@ public:
         return text ? *text : fallback;
     }
 
-    // A number stored as an integer or as decimal text; empty when missing
-    // or when the text is not a number.
+    // A number stored as an integer or as text, decimal or hexadecimal with
+    // 0x (bus addresses are written that way); empty when missing or when
+    // the text is not a number.
     std::optional<std::int64_t> Number(const char* name) const
     {
         Raw raw = Read(name);
@@ -151,8 +153,15 @@ public:
         const char* begin = raw.bytes;
         while (*begin == ' ')
             ++begin;
+        const bool hex = begin[0] == '0' && (begin[1] == 'x' || begin[1] == 'X');
+        if (hex)
+            begin += 2;
         char* end = nullptr;
-        const long long parsed = std::strtoll(begin, &end, 10);
+        long long parsed = 0;
+        if (!hex || std::isxdigit(static_cast<unsigned char>(*begin)))
+            parsed = std::strtoll(begin, &end, hex ? 16 : 10);
+        if (end == nullptr)
+            return std::nullopt;
         while (end != begin && *end == ' ')
             ++end;
         if (end == begin || *end != '\0')

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -140,7 +142,13 @@ struct FakeProbe : SystemProbe {
     std::optional<DiskSpace> disk;
     std::string diskPathSeen;
 
-    std::optional<CpuTimes> Cpu() override { return cpu; }
+    std::optional<CpuTimes> Cpu() override
+    {
+        if (busy) // fully busy between any two samples
+            cpu = CpuTimes{cpu->busy + 100, cpu->total + 100};
+        return cpu;
+    }
+    bool busy = false;
     std::optional<MemoryInfo> Memory() override { return memory; }
     std::optional<std::int64_t> UptimeSeconds() override { return 90061; }
     bool Network(std::vector<NetCounter>& out) override { return net && (out = *net, true); }
@@ -149,7 +157,8 @@ struct FakeProbe : SystemProbe {
         diskPathSeen = path;
         return disk;
     }
-    std::string Hostname() override { return "box"; }
+    std::string Hostname() override { return ++samples, "box"; }
+    std::atomic<int> samples{0}; // one host name per sample
 };
 
 TEST(Sampler, CombinesReadingsAndReportsHighLoadOnChangeOnly)
@@ -192,18 +201,36 @@ TEST(Sampler, CombinesReadingsAndReportsHighLoadOnChangeOnly)
     EXPECT_EQ(reports, (std::vector<bool>{true, false, true, false}));
 }
 
-TEST(Sampler, ThreadSamplesAtOnceAndStopWakesItFromItsWait)
+template <class Condition> void WaitFor(Condition condition, const char* what)
 {
-    using Clock = std::chrono::steady_clock;
-    Sampler sampler(std::make_unique<FakeProbe>(), "/", nullptr, std::chrono::seconds(30));
-    sampler.Start();
-    for (const auto start = Clock::now(); std::strcmp(sampler.Latest().hostname, "box") != 0;) {
-        ASSERT_LT(Clock::now() - start, std::chrono::seconds(10)) << "no sample";
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10); !condition();) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << what;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const auto before = Clock::now();
-    sampler.Stop();
-    EXPECT_LT(Clock::now() - before, std::chrono::seconds(10));
+}
+
+TEST(Sampler, ThreadSamplesWhileReadSleepsWhenNotAndStopWakesIt)
+{
+    auto owned = std::make_unique<FakeProbe>();
+    FakeProbe& probe = *owned;
+    probe.cpu = CpuTimes{0, 0};
+    probe.busy = true;
+    std::vector<bool> reports; // the sampler's thread only, until Stop
+    Sampler sampler(
+        std::move(owned), "/", [&](bool high) { reports.push_back(high); }, std::chrono::milliseconds(5),
+        std::chrono::milliseconds(50));
+    sampler.Start();
+    WaitFor([&] { return probe.samples > 0; }, "no sample at once");
+    WaitFor([&] { return sampler.Sleeping(); }, "no sleep without readers");
+    EXPECT_EQ(reports, (std::vector<bool>{true, false})); // asleep, the load is not watched
+    const int asleep = probe.samples;
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(probe.samples, asleep);
+
+    sampler.Latest();
+    WaitFor([&] { return probe.samples > asleep; }, "a read does not wake it");
+    WaitFor([&] { return sampler.Sleeping(); }, "no second sleep");
+    sampler.Stop(); // returns, or the test times out
 }
 
 } // namespace

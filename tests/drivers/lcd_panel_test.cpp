@@ -1,16 +1,16 @@
-#include "drivers/virtual/lcd_panel.h"
+#include "drivers/common/lcd_panel.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "drivers/virtual/font5x7.h"
+#include "drivers/common/font5x7.h"
 
 namespace {
 
-using vdisplay::Geometry;
-using vdisplay::LcdPanel;
+using panelcore::Geometry;
+using panelcore::LcdPanel;
 
 // The picture as rows of '#' and '.'.
 std::vector<std::string> Rows(const LcdPanel& panel)
@@ -29,7 +29,7 @@ std::vector<std::string> Rows(const LcdPanel& panel)
 // Pixel (x, y) of character `c` drawn at cell (0, 0).
 bool GlyphPixel(unsigned char c, std::uint32_t x, std::uint32_t y)
 {
-    return x < 5 && y < 7 && ((vdisplay::Glyph(c)[x] >> y) & 1) != 0;
+    return x < 5 && y < 7 && ((panelcore::Glyph(c)[x] >> y) & 1) != 0;
 }
 
 TEST(LcdPanel, TextIsDrawnInItsCellAndOredOverThePixels)

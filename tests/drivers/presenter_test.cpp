@@ -1,11 +1,17 @@
+#include "drivers/virtual/image_export.h"
 #include "drivers/virtual/presenter.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +62,45 @@ TEST(Presenter, ShowsChangesAtMostTwentyTimesASecondNeverTwiceAndTheFinalStateAt
     EXPECT_EQ(view.shown.back(), final);
     for (std::size_t i = 1; i < view.shown.size(); ++i)
         EXPECT_NE(view.shown[i], view.shown[i - 1]) << "picture " << i << " repeats its predecessor";
+}
+
+std::vector<char> FileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Presenter, WritesTheSnapshotOncePerIntervalAndTheFinalStateAtStop)
+{
+    const auto path = std::filesystem::temp_directory_path() / ("presenter-" + std::to_string(::getpid()) + ".pbm");
+    vdisplay::Settings settings;
+    settings.geometry = vdisplay::Geometry{12, 8, 2, 1};
+    settings.snapshot = path.string();
+    settings.snapshotInterval = 3600000;
+    vdisplay::Presenter presenter;
+    presenter.Start(settings, nullptr, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    const std::vector<char> blank = FileBytes(path);
+    ASSERT_FALSE(blank.empty());
+
+    presenter.WriteText("ab", 0, 0);
+    presenter.Clear();
+    presenter.WriteText("cd", 0, 0);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(FileBytes(path), blank); // within the interval: not replaced
+    presenter.Stop();
+
+    vdisplay::LcdPanel expected(settings.geometry);
+    expected.WriteText("cd", 0, 0);
+    std::vector<std::uint8_t> picture, bytes;
+    expected.Compose(picture);
+    const auto want = path.string() + ".want.pbm";
+    ASSERT_TRUE(vdisplay::WriteImageFile(want, picture.data(), 12, 8, settings.litColour, settings.unlitColour, bytes));
+    EXPECT_EQ(FileBytes(path), FileBytes(want));
+    std::filesystem::remove(path);
+    std::filesystem::remove(want);
 }
 
 } // namespace

@@ -2,55 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "tests/common/fake_settings.h"
 
 namespace {
 
 using vdisplay::Settings;
 
-// Settings stored as the program stores them (integers as four bytes,
-// texts with their terminator); ReadString gives any value's bytes.
-std::map<std::string, std::string> values; // name -> bytes
-std::vector<std::string> logged;
-bool keyExists = true;
-
-const CoreServicesVtbl table = [] {
-    CoreServicesVtbl t{};
-    t.Log = [](CoreServices*, const char* text) { logged.push_back(text); };
-    t.WriteInt = [](CoreServices*, const char* name, std::uint32_t value, const char*) {
-        values[name] = std::string(reinterpret_cast<const char*>(&value), 4);
-    };
-    t.WriteString = [](CoreServices*, const char* name, const char* text, const char*) {
-        values[name] = std::string(text, std::strlen(text) + 1);
-    };
-    t.ReadInt = [](CoreServices*, const char* name, const char*) {
-        std::int32_t value = 0;
-        if (const auto found = values.find(name); found != values.end() && found->second.size() == 4)
-            std::memcpy(&value, found->second.data(), 4);
-        return value;
-    };
-    t.ReadString = [](CoreServices*, const char* name, const char*, char* buffer) {
-        const auto found = values.find(name);
-        if (found != values.end())
-            std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
-        else if (keyExists)
-            std::memcpy(buffer, "\n", 2);
-    };
-    return t;
-}();
-CoreServices services{&table};
-
-void SetInt(const char* name, std::uint32_t value)
-{
-    table.WriteInt(nullptr, name, value, vdisplay::kSettingsSection);
-}
-void SetText(const char* name, const char* text)
-{
-    table.WriteString(nullptr, name, text, vdisplay::kSettingsSection);
-}
+using namespace fakesettings;
 
 std::string Text(const Settings& s)
 {
@@ -59,7 +20,7 @@ std::string Text(const Settings& s)
            std::to_string(g.yChars) + " " + vdisplay::FormatColour(s.litColour) + "/" +
            vdisplay::FormatColour(s.unlitColour) + " scale " + std::to_string(s.scale) + " at " +
            std::to_string(s.windowX) + "," + std::to_string(s.windowY) + " [" + s.snapshot + "] [" + s.output +
-           "] border " + std::to_string(s.border);
+           "] border " + std::to_string(s.border) + " every " + std::to_string(s.snapshotInterval);
 }
 
 TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
@@ -68,7 +29,8 @@ TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
         values.clear();
         logged.clear();
         keyExists = exists;
-        EXPECT_EQ(Text(vdisplay::ReadSettings(&services)), "122x32 20x4 1E2814/9CBC3C scale 4 at -1,-1 [] [] border 1");
+        EXPECT_EQ(Text(vdisplay::ReadSettings(&services)),
+                  "122x32 20x4 1E2814/9CBC3C scale 4 at -1,-1 [] [] border 1 every 1000");
         EXPECT_EQ(logged, std::vector<std::string>{});
     }
 
@@ -83,13 +45,15 @@ TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
     SetText("LitColour", "12345G");
     SetText("UnlitColour", "a0b1C2");
     SetText("Snapshot", "/tmp/panel.png");
+    SetInt("SnapshotInterval", 3600001);
     EXPECT_EQ(Text(vdisplay::ReadSettings(&services)),
-              "122x64 40x4 1E2814/A0B1C2 scale 4 at -250,-1 [/tmp/panel.png] [] border 0");
+              "122x64 40x4 1E2814/A0B1C2 scale 4 at -250,-1 [/tmp/panel.png] [] border 0 every 1000");
     EXPECT_EQ(logged, (std::vector<std::string>{
                           "Virtual display: XPixels 100000 is outside 1..1024, using 122",
                           "Virtual display: YChars -1 is outside 1..256, using 4",
                           "Virtual display: LitColour \"12345G\" is not a colour RRGGBB, using 1E2814",
                           "Virtual display: Scale 17 is outside 1..16, using 4",
+                          "Virtual display: SnapshotInterval 3600001 is outside 0..3600000, using 1000",
                       }));
 }
 
@@ -104,7 +68,8 @@ TEST(VirtualSettings, IntegersWhoseBytesSpellShortTextStayIntegers)
     SetInt("WindowX", 0);
     SetText("Scale", "12");
     SetText("WindowY", "123"); // four bytes, as an integer's
-    EXPECT_EQ(Text(vdisplay::ReadSettings(&services)), "50x10 127x4 1E2814/9CBC3C scale 12 at 0,123 [] [] border 1");
+    EXPECT_EQ(Text(vdisplay::ReadSettings(&services)),
+              "50x10 127x4 1E2814/9CBC3C scale 12 at 0,123 [] [] border 1 every 1000");
     EXPECT_EQ(logged, std::vector<std::string>{"Virtual display: YChars 12849 is outside 1..256, using 4"});
 }
 
@@ -113,7 +78,8 @@ TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
     values.clear();
     logged.clear();
     // Each value at a limit or unlike its default.
-    const Settings written{{1024, 1, 256, 1}, 0x000000, 0xFFFFFF, 16, -32000, 77, "C:\\panel.pbm", "/dev/pts/3", false};
+    const Settings written{{1024, 1, 256, 1}, 0x000000,     0xFFFFFF, 16, -32000, 77,
+                           "C:\\panel.pbm",   "/dev/pts/3", false,    0};
     vdisplay::WriteSettings(&services, written);
     EXPECT_EQ(Text(vdisplay::ReadSettings(&services)), Text(written));
     EXPECT_EQ(logged, std::vector<std::string>{});

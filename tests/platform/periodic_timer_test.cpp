@@ -89,4 +89,19 @@ TEST(PeriodicTimer, OverrunningTicksNeitherOverlapNorBurst)
     EXPECT_LE(soon, 1);
 }
 
+TEST(PeriodicTimer, SleepsThroughTheStepsATickSkipsAndStopWakesIt)
+{
+    platform::PeriodicTimer timer;
+    std::vector<std::uint32_t> skipped; // touched by ticks only until Stop
+    std::atomic<int> calls{0};
+    ASSERT_TRUE(timer.Start(5, 1, [&](std::uint32_t steps) {
+        skipped.push_back(steps);
+        ++calls;
+        return calls < 3 ? std::uint32_t{4} : std::uint32_t{3600 * 200}; // then an hour
+    }));
+    ASSERT_TRUE(WaitFor([&] { return calls >= 3; }));
+    timer.Stop(); // returns at once, or this test times out
+    EXPECT_EQ(skipped, (std::vector<std::uint32_t>{0, 4, 4}));
+}
+
 } // namespace

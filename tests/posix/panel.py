@@ -5,7 +5,7 @@ import os
 import re
 
 # The font's source in this source tree.
-FONT_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "drivers", "virtual",
+FONT_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "drivers", "common",
                            "font5x7.cpp")
 GLYPH = re.compile(r"^\s*\{\s*((?:0x[0-9A-Fa-f]{2},\s*){4}0x[0-9A-Fa-f]{2})\s*\},\s*//\s*'(.|\\.)'\s*$")
 HALF_BLOCKS = {" ": (0, 0), "\u2580": (1, 0), "\u2584": (0, 1), "\u2588": (1, 1)}

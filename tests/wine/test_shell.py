@@ -18,7 +18,7 @@ class ShellTest(WineTestCase):
         run.command(ABOUT)
         box = self.desktop.wait_window("About Glancer")
         text = self.desktop.control("text", box)["text"]
-        self.assertRegex(text, r"^Glancer \d+\.\d+\.\d+")
+        self.assertRegex(text, r"^Glancer \d+\.\d+\.\d+ \(64-bit\)")
         drawn = run.read("driver_calls.txt").count("writeText 0 1 count")
         wait_until(lambda: run.read("driver_calls.txt").count("writeText 0 1 count") > drawn + 3,
                    "the display to refresh while the About box is open")

@@ -1,10 +1,10 @@
-#include "drivers/virtual/lcd_panel.h"
+#include "drivers/common/lcd_panel.h"
 
 #include <algorithm>
 
-#include "drivers/virtual/font5x7.h"
+#include "drivers/common/font5x7.h"
 
-namespace vdisplay {
+namespace panelcore {
 
 LcdPanel::LcdPanel(const Geometry& geometry)
     : geometry_(geometry), text_(std::size_t{geometry.xChars} * geometry.yChars, ' '),
@@ -74,4 +74,4 @@ void LcdPanel::Compose(std::vector<std::uint8_t>& out) const
     }
 }
 
-} // namespace vdisplay
+} // namespace panelcore

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-namespace vdisplay {
+namespace glancer_win32 {
 
-// A dialog template built in memory, so the driver needs no resource script.
+// A dialog template built in memory, so a plugin needs no resource script.
 // Positions and sizes are in dialog units; texts are ASCII.
 class DialogTemplate {
 public:
@@ -14,15 +14,16 @@ public:
 
     void AddStatic(const char* text, WORD id, short x, short y, short width, short height, DWORD style = SS_LEFT);
     void AddEdit(WORD id, short x, short y, short width, short height, DWORD style = ES_AUTOHSCROLL);
-    void AddButton(const char* text, WORD id, short x, short y, short width, short height,
-                   DWORD style = BS_PUSHBUTTON);
+    void AddButton(const char* text, WORD id, short x, short y, short width, short height, DWORD style = BS_PUSHBUTTON);
+    // `height` includes the drop-down list.
+    void AddCombo(WORD id, short x, short y, short width, short height, DWORD style = CBS_DROPDOWNLIST);
 
     // For DialogBoxIndirectParam; valid while this object lives unchanged.
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
 private:
     // The predefined control classes by their atoms.
-    enum : WORD { kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082 };
+    enum : WORD { kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082, kComboBox = 0x0085 };
 
     void AddItem(WORD atom, const char* text, WORD id, DWORD style, short x, short y, short width, short height);
     void AddDword(DWORD value);
@@ -34,4 +35,4 @@ private:
     std::vector<WORD> words_;
 };
 
-} // namespace vdisplay
+} // namespace glancer_win32

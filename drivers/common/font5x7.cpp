@@ -1,6 +1,6 @@
-#include "drivers/virtual/font5x7.h"
+#include "drivers/common/font5x7.h"
 
-namespace vdisplay {
+namespace panelcore {
 
 namespace {
 
@@ -115,4 +115,4 @@ const std::uint8_t* Glyph(unsigned char character)
     return kGlyphs[character - kFirst];
 }
 
-} // namespace vdisplay
+} // namespace panelcore

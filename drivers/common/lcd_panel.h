@@ -5,7 +5,7 @@
 
 #include "plugin/api/glancer_plugin.h"
 
-namespace vdisplay {
+namespace panelcore {
 
 // Text cells are 6 x 8 pixels: a 5 x 7 glyph, one column and one row of gap.
 constexpr std::uint32_t kCellWidth = 6;
@@ -44,4 +44,4 @@ private:
     std::vector<std::uint8_t> pixels_;  // xPixels * yPixels, 0 or 1
 };
 
-} // namespace vdisplay
+} // namespace panelcore

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace vdisplay {
+namespace panelcore {
 
 constexpr std::uint32_t kGlyphWidth = 5;
 constexpr std::uint32_t kGlyphHeight = 7;
@@ -11,4 +11,4 @@ constexpr std::uint32_t kGlyphHeight = 7;
 // row. Bytes outside printable ASCII (0x20..0x7E) give the glyph of '?'.
 const std::uint8_t* Glyph(unsigned char character);
 
-} // namespace vdisplay
+} // namespace panelcore

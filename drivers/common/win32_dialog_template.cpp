@@ -1,6 +1,6 @@
-#include "drivers/virtual/win32_dialog_template.h"
+#include "drivers/common/win32_dialog_template.h"
 
-namespace vdisplay {
+namespace glancer_win32 {
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr std::size_t kItemCountWord = 4;
 DialogTemplate::DialogTemplate(const char* title, short width, short height)
 {
     AddDword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    AddDword(0);      // extended style
+    AddDword(0);         // extended style
     words_.push_back(0); // item count, raised by each item
     for (short value : {short(0), short(0), width, height})
         words_.push_back(static_cast<WORD>(value));
@@ -36,6 +36,11 @@ void DialogTemplate::AddEdit(WORD id, short x, short y, short width, short heigh
 void DialogTemplate::AddButton(const char* text, WORD id, short x, short y, short width, short height, DWORD style)
 {
     AddItem(kButton, text, id, style | WS_TABSTOP, x, y, width, height);
+}
+
+void DialogTemplate::AddCombo(WORD id, short x, short y, short width, short height, DWORD style)
+{
+    AddItem(kComboBox, "", id, style | WS_VSCROLL | WS_TABSTOP, x, y, width, height);
 }
 
 void DialogTemplate::AddItem(WORD atom, const char* text, WORD id, DWORD style, short x, short y, short width,
@@ -73,4 +78,4 @@ void DialogTemplate::AlignToDword()
         words_.push_back(0);
 }
 
-} // namespace vdisplay
+} // namespace glancer_win32

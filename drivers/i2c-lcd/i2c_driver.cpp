@@ -1,0 +1,59 @@
+// "I2C LCD": a character LCD (HD44780) behind a PCF8574 I2C backpack, as
+// wired to a Raspberry Pi's I2C pins; Linux only. Settings, section
+// "I2CLCD": see i2c_settings.h.
+#include <memory>
+#include <optional>
+
+#include "drivers/charpanel/panel_driver.h"
+#include "drivers/i2c-lcd/hd44780_pcf8574.h"
+#include "drivers/i2c-lcd/i2c_settings.h"
+#include "drivers/i2c-lcd/i2c_transport.h"
+#include "plugin/api/glancer_plugin.hpp"
+
+namespace i2clcd {
+namespace {
+
+class I2cLcdDriver : public charpanel::PanelDriver {
+public:
+    const char* Name() const override { return kName; }
+
+    void Init() override
+    {
+        if (Started())
+            return;
+        const I2cSettings& settings = Current();
+        Start(std::make_unique<I2cTransport>(settings.bus, settings.address), kName,
+              glancer_i2c::LinuxI2c::Path(settings.bus), settings.geometry, [&](charpanel::ByteSink& sink) {
+                  return std::make_unique<Hd44780Pcf8574>(sink, settings.geometry.columns, settings.backlight);
+              });
+    }
+
+    bool Configure() override
+    {
+        AskI2cSettings(glancer::Settings(kSection, kName));
+        return true;
+    }
+
+    DisplayInfo GetDisplayInfo() override { return charpanel::InfoFor(Current().geometry); }
+
+private:
+    const I2cSettings& Current()
+    {
+        if (!settings)
+            settings = ReadI2cSettings(glancer::Settings(kSection, kName));
+        return *settings;
+    }
+
+    std::optional<I2cSettings> settings;
+};
+
+const glancer::About kAbout{kName,
+                            {"Display driver: a character LCD (HD44780) on a PCF8574 I2C backpack",
+                             "Linux, /dev/i2c-N (Raspberry Pi and others); 16 x 2 up to 20 x 4",
+                             "Pictures and graphs through the eight user characters",
+                             "Version " GLANCER_PLUGIN_VERSION}};
+
+} // namespace
+} // namespace i2clcd
+
+GLANCER_PLUGIN(i2clcd::kAbout, i2clcd::I2cLcdDriver)

@@ -1,0 +1,78 @@
+#include "drivers/i2c-lcd/i2c_settings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "drivers/charpanel/terminal_questions.h"
+#include "plugin/api/glancer_plugin.hpp"
+
+namespace i2clcd {
+
+const char kName[] = "I2C LCD";
+const char kSection[] = "I2CLCD";
+
+namespace {
+
+constexpr std::uint32_t kMaxCells = 80;
+constexpr std::int64_t kLowAddress = 0x03;
+constexpr std::int64_t kHighAddress = 0x77;
+
+std::uint32_t ReadAddress(const glancer::Settings& stored, std::uint32_t fallback)
+{
+    // "0x27" is how people write these; Number reads decimal text only.
+    const std::optional<std::string> text = stored.Text("Address");
+    if (text && text->size() > 2 && (*text)[0] == '0' && ((*text)[1] == 'x' || (*text)[1] == 'X')) {
+        char* end = nullptr;
+        const long value = std::strtol(text->c_str() + 2, &end, 16);
+        if (*end == '\0' && value >= kLowAddress && value <= kHighAddress)
+            return static_cast<std::uint32_t>(value);
+        glancer::Log(std::string(kName) + ": Address \"" + *text +
+                     "\" is not an address from 0x03 to 0x77, using 0x27");
+        return fallback;
+    }
+    return static_cast<std::uint32_t>(stored.Number("Address", fallback, kLowAddress, kHighAddress));
+}
+
+} // namespace
+
+I2cSettings ReadI2cSettings(const glancer::Settings& stored)
+{
+    I2cSettings settings;
+    settings.bus = static_cast<std::uint32_t>(stored.Number("Bus", settings.bus, 0, 255));
+    settings.address = ReadAddress(stored, settings.address);
+    settings.geometry = charpanel::ReadGeometry(stored);
+    if (settings.geometry.columns * settings.geometry.rows > kMaxCells) {
+        glancer::Log(std::string(kName) + ": " + std::to_string(settings.geometry.columns) + " x " +
+                     std::to_string(settings.geometry.rows) +
+                     " needs two controllers, which this backpack cannot drive; using 20 x 4");
+        settings.geometry = charpanel::Geometry{};
+    }
+    settings.backlight = stored.Number("Backlight", 1, 0, 1) != 0;
+    return settings;
+}
+
+void AskI2cSettings(const glancer::Settings& stored)
+{
+    std::vector<std::string> buses;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev", error))
+        if (entry.path().filename().string().rfind("i2c-", 0) == 0)
+            buses.push_back(entry.path().string());
+    std::sort(buses.begin(), buses.end());
+    std::printf("I2C buses found:%s\n", buses.empty() ? " none (enable I2C, load i2c-dev)" : "");
+    for (const std::string& bus : buses)
+        std::printf("  %s\n", bus.c_str());
+    const bool answered =
+        charpanel::AskNumber(stored, "Bus", "Bus (N of /dev/i2c-N)", 1, 0, 255) &&
+        charpanel::AskNumber(stored, "Address", "Address (0x27 or 0x3F usually)", 0x27, kLowAddress, kHighAddress) &&
+        charpanel::AskNumber(stored, "Columns", "Columns", 20, 1, charpanel::kMaxColumns) &&
+        charpanel::AskNumber(stored, "Rows", "Rows", 4, 1, charpanel::kMaxRows) &&
+        charpanel::AskNumber(stored, "Backlight", "Backlight (1 on, 0 off)", 1, 0, 1);
+    (void)answered; // what was answered is stored; the rest stays as it was
+}
+
+} // namespace i2clcd

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+#include "drivers/charpanel/char_panel.h"
+
+namespace glancer {
+class Settings;
+}
+
+namespace i2clcd {
+
+extern const char kName[];    // "I2C LCD"
+extern const char kSection[]; // "I2CLCD"
+
+// Section I2CLCD: Bus (the N of /dev/i2c-N), Address (7-bit; an integer,
+// or text in decimal or "0x27"), Columns, Rows, Backlight (0/1).
+struct I2cSettings {
+    std::uint32_t bus = 1;
+    std::uint32_t address = 0x27;
+    charpanel::Geometry geometry;
+    bool backlight = true;
+};
+
+// Refused values are logged and read as their default. One controller
+// addresses 80 characters: larger panels (40 x 4) read as 20 x 4.
+I2cSettings ReadI2cSettings(const glancer::Settings& stored);
+
+// Lists the I2C buses, then asks for every setting on the terminal.
+void AskI2cSettings(const glancer::Settings& stored);
+
+} // namespace i2clcd

@@ -1,0 +1,261 @@
+#include "drivers/lcdd/lcdd_client.h"
+
+#include <cstdio>
+
+namespace lcdd {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kHandshakeWait = 2s;
+constexpr auto kStallLimit = 10s;           // a server that takes nothing this long is gone
+constexpr std::size_t kMaxQueued = 1 << 18; // so is one that lets this much pile up
+constexpr std::size_t kMaxLine = 4096;
+constexpr auto kPoll = 20ms; // how soon queued commands leave
+constexpr auto kLastFlush = 1s;
+
+// "connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8"
+bool ParseGreeting(const std::string& line, charpanel::Geometry& size, std::uint32_t& cellHeight)
+{
+    const std::size_t lcd = line.find(" lcd ");
+    unsigned wid = 0, hgt = 0, cellwid = 0, cellhgt = 8;
+    if (line.rfind("connect ", 0) != 0 || lcd == std::string::npos ||
+        std::sscanf(line.c_str() + lcd, " lcd wid %u hgt %u cellwid %u cellhgt %u", &wid, &hgt, &cellwid, &cellhgt) <
+            2 ||
+        wid == 0 || hgt == 0)
+        return false;
+    size = charpanel::Geometry{wid, hgt};
+    cellHeight = cellhgt > 0 && cellhgt <= 64 ? cellhgt : 8;
+    return true;
+}
+
+} // namespace
+
+LcddClient::LcddClient(Endpoint endpoint, CoreServices* services, std::chrono::milliseconds retry)
+    : endpoint_(std::move(endpoint)), services_(services), retry_(retry)
+{
+}
+
+LcddClient::~LcddClient()
+{
+    Stop();
+}
+
+void LcddClient::Start()
+{
+    if (thread_.joinable())
+        return;
+    charpanel::Geometry size;
+    std::uint32_t cellHeight = 8;
+    const bool connected = Handshake(size, cellHeight);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        screen_ = std::make_unique<LcddScreen>(std::min(size.columns, charpanel::kMaxColumns),
+                                               std::min(size.rows, charpanel::kMaxRows));
+        panel_ = std::make_unique<charpanel::CharPanel>(size, *screen_);
+        stopping_ = false;
+    }
+    if (connected)
+        TakeScreen(cellHeight);
+    thread_ = std::thread([this] { Run(); });
+}
+
+void LcddClient::Stop()
+{
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+    socket_.Close();
+}
+
+DisplayInfo LcddClient::Info() const
+{
+    return panel_ != nullptr ? panel_->Info() : charpanel::InfoFor(charpanel::Geometry{});
+}
+
+void LcddClient::Clear()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (panel_ != nullptr)
+        panel_->Clear();
+}
+
+void LcddClient::WriteText(const char* text, std::uint32_t x, std::uint32_t y)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (panel_ != nullptr && !panel_->WriteText(text, x, y) && !cutLogged_) {
+        cutLogged_ = true;
+        Log("LCDd: text at column " + std::to_string(x) + ", row " + std::to_string(y) + " is cut at the panel's " +
+            std::to_string(panel_->Size().columns) + " x " + std::to_string(panel_->Size().rows) + " (logged once)");
+    }
+}
+
+void LcddClient::UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                              std::uint32_t height)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (panel_ != nullptr)
+        panel_->UpdateRegion(frame, x, y, width, height);
+}
+
+bool LcddClient::Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight)
+{
+    std::string error;
+    const auto deadline = LineSocket::Clock::now() + kHandshakeWait;
+    heard_.clear();
+    bool ok =
+        socket_.Connect(endpoint_.host, endpoint_.port, deadline, error) && socket_.Send("hello\n", 6, error) == 6;
+    if (!ok)
+        error = "cannot reach the server at " + Where() + " (" + error + ")";
+    while (ok && heard_.find('\n') == std::string::npos) {
+        ok = LineSocket::Clock::now() < deadline;
+        if (ok && socket_.Wait(false, kPoll))
+            ok = socket_.Receive(heard_, error);
+        if (!ok)
+            error = "no greeting from the server at " + Where() + (error.empty() ? "" : " (" + error + ")");
+    }
+    const std::string greeting = heard_.substr(0, heard_.find('\n'));
+    if (ok && !ParseGreeting(greeting, size, cellHeight)) {
+        ok = false;
+        error = "the server at " + Where() + " answered \"" + greeting.substr(0, 80) + "\" to hello";
+    }
+    if (!ok) {
+        socket_.Close();
+        if (!failing_)
+            Log("LCDd: " + error + "; trying again every " + Every());
+        failing_ = true;
+        return false;
+    }
+    heard_.erase(0, greeting.size() + 1);
+    return true;
+}
+
+void LcddClient::TakeScreen(std::uint32_t cellHeight)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    const charpanel::Geometry panel = panel_->Size();
+    Log("LCDd: connected to the server at " + Where() + (failing_ ? " again" : "") + ", showing " +
+        std::to_string(panel.columns) + " x " + std::to_string(panel.rows));
+    failing_ = false;
+    sending_ = "client_set -name Glancer\nscreen_add Glancer\n"
+               "screen_set Glancer -name Glancer -priority foreground -heartbeat off\n";
+    queued_.clear();
+    screen_->SetOutput(&queued_);
+    screen_->SetCellHeight(cellHeight);
+    panel_->Redraw();
+    lastProgress_ = LineSocket::Clock::now();
+}
+
+void LcddClient::Run()
+{
+    for (;;) {
+        bool last;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            last = stopping_;
+            if (!socket_.IsOpen() && !last) {
+                lock.unlock();
+                charpanel::Geometry size;
+                std::uint32_t cellHeight = 8;
+                if (Handshake(size, cellHeight)) {
+                    if (size.columns != panel_->Size().columns || size.rows != panel_->Size().rows)
+                        Log("LCDd: the server's panel is now " + std::to_string(size.columns) + " x " +
+                            std::to_string(size.rows) + "; Glancer keeps its size until it starts again");
+                    TakeScreen(cellHeight);
+                    continue;
+                }
+                lock.lock();
+                wake_.wait_for(lock, retry_, [this] { return stopping_; });
+                continue;
+            }
+        }
+        if (!socket_.IsOpen())
+            return;
+        if (Exchange(last) && last) {
+            socket_.Close();
+            return;
+        }
+    }
+}
+
+// Sends what is queued and reads what arrived; false when the server is lost.
+bool LcddClient::Exchange(bool last)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        sending_.append(queued_);
+        queued_.clear();
+    }
+    std::string error;
+    const auto give = last ? LineSocket::Clock::now() + kLastFlush : LineSocket::Clock::now();
+    do {
+        if (sending_.size() > kMaxQueued || LineSocket::Clock::now() - lastProgress_ > kStallLimit) {
+            Lost("the server stopped reading");
+            return false;
+        }
+        const long sent = sending_.empty() ? 0 : socket_.Send(sending_.data(), sending_.size(), error);
+        if (sent < 0) {
+            Lost(error);
+            return false;
+        }
+        sending_.erase(0, static_cast<std::size_t>(sent));
+        if (sent > 0 || sending_.empty())
+            lastProgress_ = LineSocket::Clock::now();
+        socket_.Wait(!sending_.empty(), kPoll);
+        if (!socket_.Receive(heard_, error)) {
+            Lost(error);
+            return false;
+        }
+        for (std::size_t end; (end = heard_.find('\n')) != std::string::npos; heard_.erase(0, end + 1))
+            Heard(heard_.substr(0, end));
+        if (heard_.size() > kMaxLine)
+            heard_.clear();
+    } while (!sending_.empty() && LineSocket::Clock::now() < give);
+    return true;
+}
+
+void LcddClient::Heard(const std::string& line)
+{
+    // success, listen, ignore, key and menu events need nothing from us.
+    if (line.rfind("huh?", 0) == 0 && huhs_.size() < 32 && huhs_.insert(line).second)
+        Log("LCDd: the server answered: " + line);
+}
+
+void LcddClient::Lost(const std::string& why)
+{
+    socket_.Close();
+    sending_.clear();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        screen_->SetOutput(nullptr);
+        queued_.clear();
+    }
+    if (!failing_)
+        Log("LCDd: lost the server at " + Where() + " (" + why + "); trying again every " + Every());
+    failing_ = true;
+}
+
+std::string LcddClient::Every() const
+{
+    const auto count = retry_.count();
+    return count % 1000 == 0 ? std::to_string(count / 1000) + " s" : std::to_string(count) + " ms";
+}
+
+std::string LcddClient::Where() const
+{
+    return endpoint_.host + ":" + std::to_string(endpoint_.port);
+}
+
+void LcddClient::Log(const std::string& text) const
+{
+    if (services_ != nullptr)
+        services_->vtbl->Log(services_, text.c_str());
+}
+
+} // namespace lcdd

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lcdd {
+
+// A TCP connection that never blocks: every wait is bounded by its caller.
+// Errors come back as text for the log.
+class LineSocket {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    LineSocket();
+    ~LineSocket();
+    LineSocket(const LineSocket&) = delete;
+    LineSocket& operator=(const LineSocket&) = delete;
+
+    // Resolves `host` and connects, giving up at `deadline`.
+    bool Connect(const std::string& host, std::uint16_t port, Clock::time_point deadline, std::string& error);
+    void Close();
+    bool IsOpen() const { return fd_ != kNone; }
+
+    // Sends what the socket takes now: the number of bytes taken, or -1.
+    long Send(const char* data, std::size_t size, std::string& error);
+    // Appends what has arrived to `in`; false when the server closed or failed.
+    bool Receive(std::string& in, std::string& error);
+    // Waits until something arrived (or, with `writing`, until there is room
+    // to send), at most `timeout`. True when ready.
+    bool Wait(bool writing, std::chrono::milliseconds timeout);
+
+private:
+#ifdef _WIN32
+    using Handle = std::uintptr_t; // SOCKET
+    static constexpr Handle kNone = ~Handle{0};
+#else
+    using Handle = int;
+    static constexpr Handle kNone = -1;
+#endif
+    Handle fd_ = kNone;
+};
+
+} // namespace lcdd

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "drivers/oled/controller.h"
+#include "plugin/api/glancer_plugin.h"
+
+namespace oled {
+
+// Settings, section "OLED": Controller ("SSD1306" or "SH1106"), Bus,
+// Address, Width, Height, Contrast, Rotate (0 or 180). A value that is
+// missing or refused (with a log line) reads as its default.
+Config ReadConfig(CoreServices* services);
+
+// The terminal questions of `glancer configure-driver`; saves the answers.
+void AskConfig(CoreServices* services);
+
+// "SSD1306, 128 x 64, address 0x3C on /dev/i2c-1"
+std::string Describe(const Config& config);
+
+} // namespace oled

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "drivers/charpanel/char_panel.h"
+#include "drivers/serial-lcd/matrix_orbital.h"
+
+namespace glancer {
+class Settings;
+}
+
+namespace seriallcd {
+
+extern const char kName[];            // "Serial LCD"
+extern const char kSection[];         // "SerialLCD"
+extern const std::uint32_t kBauds[5]; // 9600 .. 115200
+
+// Section SerialLCD: Port (text), Baud, Columns, Rows, Backlight (0/1),
+// Contrast and Brightness (0..255; missing: the module's own).
+struct SerialSettings {
+    std::string port;
+    std::uint32_t baud = 19200;
+    charpanel::Geometry geometry;
+    MatrixOrbital::Options options;
+};
+
+// Refused values are logged and read as their default.
+SerialSettings ReadSerialSettings(const glancer::Settings& stored);
+
+// Lists the serial devices, then asks for every setting on the terminal
+// (Linux configure-driver).
+void AskSerialSettings(const glancer::Settings& stored);
+
+} // namespace seriallcd

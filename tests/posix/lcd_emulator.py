@@ -1,0 +1,179 @@
+"""An emulated character LCD on a Matrix Orbital serial backpack, fed from the
+master side of a pseudo-terminal: what a real module would show (characters
+and the eight user characters) and every byte that reached it."""
+import os
+import select
+import struct
+import threading
+import time
+import zlib
+
+import panel
+
+# A00 character ROM codes that texts and pictures use, as Unicode.
+ROM = {0xDF: "\u00b0", 0xE4: "\u00b5", 0xFF: "\u2588", 0x5C: "\u00a5", 0xA5: "\u00b7", 0xE1: "\u00e4",
+       0xEF: "\u00f6", 0xF5: "\u00fc", 0xFD: "\u00f7"}
+ARGUMENTS = {0x47: 2, 0x4E: 9, 0x42: 1, 0x50: 1, 0x99: 1, 0x26: 0}
+
+
+class SerialLcd:
+    """Decodes the command set: 0xFE starts a command, other bytes are shown
+    at the cursor, which stops at the row's end (line wrap off)."""
+
+    def __init__(self, columns=20, rows=4):
+        self.columns, self.rows = columns, rows
+        self.cells = [[0x20] * columns for _ in range(rows)]
+        self.glyphs = {slot: [0] * 8 for slot in range(8)}
+        self.cursor = (0, 0)
+        self.backlight = None
+        self.pending = b""
+        self.unknown = set()
+        self.clears = 0
+
+    def feed(self, data):
+        data = self.pending + data
+        at = 0
+        while at < len(data):
+            byte = data[at]
+            if byte != 0xFE:
+                column, row = self.cursor
+                if column < self.columns and row < self.rows:
+                    self.cells[row][column] = byte
+                self.cursor = (column + 1, row)
+                at += 1
+                continue
+            if at + 1 >= len(data):
+                break
+            code = data[at + 1]
+            need = ARGUMENTS.get(code, 0)
+            if at + 2 + need > len(data):
+                break
+            self.command(code, data[at + 2:at + 2 + need])
+            at += 2 + need
+        self.pending = data[at:]
+
+    def command(self, code, args):
+        if code == 0x58:
+            self.cells = [[0x20] * self.columns for _ in range(self.rows)]
+            self.cursor = (0, 0)
+            self.clears += 1
+        elif code == 0x47:
+            self.cursor = (args[0] - 1, args[1] - 1)
+        elif code == 0x4E:
+            self.glyphs[args[0] & 7] = list(args[1:])
+        elif code in (0x42, 0x46):
+            self.backlight = code == 0x42
+        elif code not in (0x44, 0x4B, 0x52, 0x54, 0x50, 0x99):
+            self.unknown.add(code)
+
+    def text(self):
+        """The rows as text: user characters as digits 0-7 (in the text), ROM
+        symbols as their Unicode look-alikes."""
+        return ["".join(str(c) if c < 8 else ROM.get(c, chr(c)) for c in row) for row in self.cells]
+
+    def cell_pixels(self, code):
+        """8 rows of 5 pixels for one cell."""
+        if code < 8:
+            return [[(self.glyphs[code][y] >> (4 - x)) & 1 for x in range(5)] for y in range(8)]
+        if code == 0xFF:
+            return [[1] * 5 for _ in range(8)]
+        columns = panel._font.get(ROM.get(code, chr(code)), panel._font.get("?"))
+        return [[(columns[x] >> y) & 1 if y < 7 else 0 for x in range(5)] for y in range(8)]
+
+    def pixels(self):
+        """The panel as pixel rows, 6 x 8 per cell (the gap column unlit),
+        laid out like the frame the driver was given."""
+        image = [[0] * (6 * self.columns) for _ in range(8 * self.rows)]
+        for row in range(self.rows):
+            for column in range(self.columns):
+                for y, line in enumerate(self.cell_pixels(self.cells[row][column])):
+                    image[8 * row + y][6 * column:6 * column + 5] = line
+        return image
+
+    def write_png(self, path, scale=4):
+        """A picture of the module: dark pixels on a green glass, the unlit
+        dots of each cell faintly visible, a gap between cells and rows."""
+        lit, dot, glass = (30, 40, 20), (140, 172, 52), (156, 188, 60)
+        pitch_x, pitch_y, border = 6, 9, 4
+        width, height = self.columns * pitch_x + 2 * border - 1, self.rows * pitch_y + 2 * border - 1
+        image = [[glass] * width for _ in range(height)]
+        for row in range(self.rows):
+            for column in range(self.columns):
+                for y, line in enumerate(self.cell_pixels(self.cells[row][column])):
+                    for x, on in enumerate(line):
+                        image[border + row * pitch_y + y][border + column * pitch_x + x] = lit if on else dot
+        raw = b"".join(b"\0" + bytes(c for pixel in line for pixel_x in range(scale) for c in pixel) * 1
+                       for line in image for _ in range(scale))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+        header = struct.pack(">IIBBBBB", width * scale, height * scale, 8, 2, 0, 0, 0)
+        with open(path, "wb") as file:
+            file.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) +
+                       chunk(b"IEND", b""))
+
+
+class PtyPanel:
+    """A pseudo-terminal whose slave is reached through a symbolic link (as
+    /dev/serial/by-id names are); a thread reads the master into a SerialLcd.
+    unplug() closes the master, plug() makes a new pair behind the link."""
+
+    def __init__(self, link, columns=20, rows=4):
+        self.link = link
+        self.lcd = SerialLcd(columns, rows)
+        self.lock = threading.Lock()
+        self.log = []  # (monotonic time, byte count, whether a clear came) per read
+        self.reading = True
+        self.master = None
+        self.thread = None
+        self.plug()
+
+    def plug(self):
+        """A module plugged in afresh: blank, nothing defined."""
+        self.lcd = SerialLcd(self.lcd.columns, self.lcd.rows)
+        self.master, slave = os.openpty()
+        name = os.ttyname(slave)
+        os.close(slave)
+        if os.path.lexists(self.link):
+            os.remove(self.link)
+        os.symlink(name, self.link)
+        self.running = True
+        self.thread = threading.Thread(target=self._read, args=(self.master,), daemon=True)
+        self.thread.start()
+
+    def unplug(self):
+        self.running = False
+        self.thread.join()
+        os.close(self.master)
+        self.master = None
+
+    def close(self):
+        if self.master is not None:
+            self.unplug()
+
+    def _read(self, master):
+        while self.running:
+            if not self.reading:
+                time.sleep(0.02)
+                continue
+            ready, _, _ = select.select([master], [], [], 0.05)
+            if not ready:
+                continue
+            try:
+                data = os.read(master, 4096)
+            except OSError:  # no slave open at the moment
+                time.sleep(0.02)
+                continue
+            with self.lock:
+                clears = self.lcd.clears
+                self.lcd.feed(data)
+                self.log.append((time.monotonic(), len(data), self.lcd.clears > clears))
+
+    def text(self):
+        with self.lock:
+            return self.lcd.text()
+
+    def bytes_since(self, start):
+        with self.lock:
+            return sum(count for when, count, _ in self.log if when >= start)
