@@ -10,9 +10,11 @@
 // width * height, and pixels is non-null exactly when size is above 0.
 class Bitmap {
 public:
-    // Pictures larger than this are refused (files, plugins, canvases).
+    // Pictures larger than this are refused (plugins, canvases).
     static constexpr std::uint32_t kMaxSide = 4096;
     static constexpr std::uint32_t kMaxPixels = kMaxSide * kMaxSide;
+    // Pictures read from files are cut to this, larger than any panel.
+    static constexpr std::uint32_t kMaxFileSide = 1024;
 
     Bitmap() = default;
     ~Bitmap();
@@ -31,11 +33,14 @@ public:
     // unchanged; false (and empty) when it is empty, too large or cannot be
     // allocated.
     bool Allocate(std::uint32_t w, std::uint32_t h);
-    // Reads an uncompressed 1-bit bitmap file, bottom row first, rows padded
-    // to 4 bytes, a 0 bit lit. Bytes missing at the end read as unlit. False
-    // (and empty) when the file cannot be opened, its header is incomplete,
-    // its width or height is not within 1..kMaxSide, or the pixel data
-    // starts at or past the end of the file.
+    // Reads an uncompressed 1-bit bitmap file, bottom row first (top row
+    // first when the height is negative), rows padded to 4 bytes, a 0 bit
+    // lit. False (and empty) only when the file cannot be opened or is not a
+    // regular file (a device or a pipe). Whatever
+    // else the file holds gives a picture: bytes the file lacks (a short
+    // header or missing rows) read as unlit, a width below 1 or a height of 0
+    // gives an empty picture, and of a larger picture only the top-left
+    // kMaxFileSide x kMaxFileSide corner is read.
     bool LoadFile(const std::string& path);
     // Releases the pixels; the picture becomes empty.
     void Reset();

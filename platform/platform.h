@@ -73,6 +73,12 @@ struct UtcTime {
 // The system time of day in UTC.
 UtcTime NowUtc();
 
+// Reads a whole regular file, or its first `maxBytes` bytes when it is
+// longer. Devices, pipes and folders are refused without reading from them
+// (a FIFO is not even waited for).
+enum class FileRead { Ok, CannotOpen, NotRegular, TooLarge, Failed };
+FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
+
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);
 

@@ -1,8 +1,9 @@
 #include "screendef/screen_index.h"
 
-#include <cstdio>
+#include <ostream>
 
 #include "platform/platform.h"
+#include "support/log_stream.h"
 
 void ScreenIndexHandler::SetList(std::vector<std::string>* newList)
 {
@@ -39,25 +40,23 @@ void ScreenIndexReader::Load(const std::string& path)
 
 std::string ReadTextFile(const std::string& path)
 {
-    // C stdio: a stream over a folder or a failing disk must give an error
-    // result, never an exception.
-    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
-    if (file == nullptr)
+    std::string bytes;
+    switch (platform::ReadRegularFile(platform::NativePath(path), kMaxScreenFileBytes, bytes)) {
+    case platform::FileRead::Ok:
+        break;
+    case platform::FileRead::NotRegular:
+        LogStream << "File not read, not a regular file: " << path << std::endl;
         return {};
-    std::string text;
-    char chunk[16384];
-    bool pendingCr = false;
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        for (std::size_t i = 0; i < got; ++i) {
-            if (pendingCr && chunk[i] != '\n')
-                text.push_back('\r');
-            pendingCr = chunk[i] == '\r';
-            if (!pendingCr)
-                text.push_back(chunk[i]);
-        }
+    case platform::FileRead::TooLarge:
+        LogStream << "File not read, larger than " << kMaxScreenFileBytes << " bytes: " << path << std::endl;
+        return {};
+    default: // missing or unreadable: the same as an empty file
+        return {};
     }
-    if (pendingCr)
-        text.push_back('\r');
-    std::fclose(file);
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n')
+            text.push_back(bytes[i]);
     return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,12 @@ public:
     ScreenIndexHandler handler;
 };
 
+// Screen and index files larger than this are not read (with a log line).
+inline constexpr std::size_t kMaxScreenFileBytes = 8 * 1024 * 1024;
+
 // Reads a whole file in text mode, the same on every platform: each CR LF
-// pair becomes LF, a lone CR stays. Empty when the file cannot be opened.
+// pair becomes LF, a lone CR stays. Empty when the file cannot be opened;
+// also, with a log line, when it is not a regular file (a device such as
+// /dev/zero would never end) or is larger than kMaxScreenFileBytes.
 // `path` uses "\" as separator and is mapped to the platform's.
 std::string ReadTextFile(const std::string& path);

@@ -23,23 +23,10 @@ std::int32_t FindChar(const char* buffer, std::int32_t from, std::int32_t to, ch
     return found == nullptr ? -1 : static_cast<std::int32_t>(static_cast<const char*>(found) - buffer);
 }
 
-// First occurrence of `pattern` lying wholly inside [from, to) of `buffer`, or -1.
-std::int32_t Find(const char* buffer, std::int32_t from, std::int32_t to, std::string_view pattern)
-{
-    const auto size = static_cast<std::int32_t>(pattern.size());
-    const std::int32_t lastStart = to - size;
-    for (std::int32_t at = from; at >= 0 && at <= lastStart; ++at) {
-        at = FindChar(buffer, at, lastStart + 1, pattern[0]);
-        if (at < 0)
-            return -1;
-        if (std::memcmp(buffer + at + 1, pattern.data() + 1, pattern.size() - 1) == 0)
-            return at;
-    }
-    return -1;
-}
-
 // The cursor of one nesting level: positions inside a buffer it does not own.
 struct XmlElementScanner {
+    XmlTagIndex* index = nullptr; // of the whole document
+    std::int32_t base = 0;        // of the buffer in the document
     const char* buffer = nullptr;
     std::int32_t length = 0;
     std::int32_t position = 0;
@@ -68,6 +55,7 @@ struct XmlElementScanner {
     bool FindNext();
     void Rebase()
     {
+        base += position;
         buffer += position;
         length -= position;
         position = 0;
@@ -116,24 +104,11 @@ bool XmlElementScanner::FindNext()
 
 bool XmlElementScanner::FindEndTag()
 {
-    const std::string nameText = Text(name);
-    const std::string endTag = "</" + nameText + ">";
-    const std::string bareTag = "<" + nameText + ">";
-    const auto endLength = static_cast<std::int32_t>(endTag.size());
-
-    std::int32_t candidate = Find(buffer, tagEnd, length, endTag);
-    if (candidate < 0)
+    const std::int32_t found = index->FindEndTag(View(name), base + tagEnd, base + length);
+    if (found < 0)
         return false;
-    std::int32_t nested = Find(buffer, tagEnd, candidate, bareTag);
-    while (nested >= 0) {
-        candidate = Find(buffer, candidate + 1, length, endTag);
-        if (candidate < 0)
-            return false;
-        nested = Find(buffer, nested + 1, candidate, bareTag);
-    }
-
-    endTagStart = candidate;
-    endTagEnd = candidate + endLength - 1;
+    endTagStart = found - base;
+    endTagEnd = endTagStart + name.Length() + 2;
     content = {tagEnd + 1, endTagStart - 1};
     const std::int32_t next = FindChar(buffer, endTagEnd, length, '<');
     position = next >= 0 ? next : endTagEnd;
@@ -152,7 +127,9 @@ bool XmlReader::Parse(const char* data, std::int32_t length)
     if (data == nullptr || length < 1)
         return false;
     document.assign(data, static_cast<std::size_t>(length));
-    ReadLevel(data, length, 0);
+    tags.Build(data, length);
+    ReadLevel(data, 0, length, 0);
+    tags = XmlTagIndex(); // its memory is not needed until the next Parse
     return true;
 }
 
@@ -162,9 +139,11 @@ bool XmlReader::Parse(std::string_view text)
     return Parse(text.data(), static_cast<std::int32_t>(std::min(text.size(), limit)));
 }
 
-void XmlReader::ReadLevel(const char* buffer, std::int32_t length, int depth)
+void XmlReader::ReadLevel(const char* buffer, std::int32_t base, std::int32_t length, int depth)
 {
     XmlElementScanner scanner;
+    scanner.index = &tags;
+    scanner.base = base;
     scanner.buffer = buffer;
     scanner.length = length;
     if (!scanner.FindNext())
@@ -179,7 +158,8 @@ void XmlReader::ReadLevel(const char* buffer, std::int32_t length, int depth)
                 if (!name.empty())
                     handler->StartElement(name, attributes);
                 if (depth + 1 < kMaxDepth)
-                    ReadLevel(content.data(), static_cast<std::int32_t>(content.size()), depth + 1);
+                    ReadLevel(content.data(), scanner.base + scanner.content.start,
+                              static_cast<std::int32_t>(content.size()), depth + 1);
                 if (handler != nullptr) // the handler may have detached itself
                     handler->EndElement(name, attributes);
             } else if (!name.empty()) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "screendef/xml_tag_index.h"
+
 // Receives the elements the reader finds, in document order. Arguments are
 // valid only during the call.
 class XmlHandler {
@@ -35,9 +37,9 @@ public:
 //   sibling, however the nested level ended.
 // - At most kMaxDepth levels are read: an element with children at the
 //   deepest level still gets StartElement and EndElement, but nothing inside
-//   it is reported. This keeps hostile nesting from exhausting the stack and
-//   bounds the work to about kMaxDepth passes over the text; real files are
-//   read in about one pass per nesting level.
+//   it is reported. This keeps hostile nesting from exhausting the stack.
+// - Reading takes time linear in the text (up to a logarithm), whatever the
+//   nesting and the names: end tags are found through an index built once.
 class XmlReader {
 public:
     static constexpr int kMaxDepth = 200;
@@ -58,8 +60,10 @@ public:
     bool Parse(std::string_view text);
 
 private:
-    void ReadLevel(const char* buffer, std::int32_t length, int depth);
+    // A level of `length` bytes at `buffer`, which lies `base` bytes into the text.
+    void ReadLevel(const char* buffer, std::int32_t base, std::int32_t length, int depth);
 
     std::string document;
+    XmlTagIndex tags;
     XmlHandler* handler = nullptr;
 };

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ gcc pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 tmux lcdproc
+  clang libclang-rt-dev python3 tmux lcdproc
   dpkg-dev lintian
   mosquitto mosquitto-clients libmosquitto-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick

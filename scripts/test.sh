@@ -5,7 +5,8 @@
 # with the Debian package and plugin SDK checks), and the Windows program
 # (x86_64) end to end under Wine. The i686 Windows build is compiled as a
 # check of the 32-bit plugin layouts; both Windows zips are made and their
-# contents listed and checked.
+# contents listed and checked. Each libFuzzer target (clang) runs a fixed
+# number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,6 +31,8 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -j "$
 # a staged install and its driver loads (tests/packaging).
 run_preset ci-release
 ctest --preset ci-release -j "$jobs"
+
+scripts/fuzz.sh --runs 2000
 
 run_preset mingw32
 cpack --preset mingw32

@@ -19,21 +19,30 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-// Lines without their "\n" or "\r\n"; a UTF-8 byte order mark is dropped.
+// Lines without their "\n", carriage returns kept.
 std::vector<std::string> SplitLines(std::string_view text)
 {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
     std::vector<std::string> lines;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+        lines.emplace_back(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.emplace_back(line);
     }
     return lines;
+}
+
+// A line as the registry editor reads it: without the CR of a CR LF.
+std::string_view Content(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+bool IsHeader(std::string_view line)
+{
+    const std::string_view text = Trim(Content(line));
+    return text == "REGEDIT4" || text == "Windows Registry Editor Version 5.00";
 }
 
 bool IsKeyOrChild(std::string_view key, std::string_view path)
@@ -45,21 +54,24 @@ bool IsKeyOrChild(std::string_view key, std::string_view path)
 
 } // namespace
 
-bool RegistryText::Parse(std::string_view text)
+bool RegistryText::Parse(std::string_view bytes)
 {
     preamble.clear();
     sections.clear();
-    const std::vector<std::string> lines = SplitLines(text);
+    eol = "\n";
+    const std::vector<std::string> lines = SplitLines(DecodeFileText(bytes));
     std::size_t first = 0;
-    while (first < lines.size() && Trim(lines[first]).empty())
+    while (first < lines.size() && Trim(Content(lines[first])).empty())
         ++first;
     if (first == lines.size())
         return true;
-    if (first != 0 || Trim(lines[0]) != "REGEDIT4")
+    if (!IsHeader(lines[first]))
         return false;
+    if (!lines[first].empty() && lines[first].back() == '\r')
+        eol = "\r\n";
 
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string_view trimmed = Trim(lines[i]);
+    for (std::size_t i = first + 1; i < lines.size(); ++i) {
+        const std::string_view trimmed = Trim(Content(lines[i]));
         if (trimmed.empty())
             continue;
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
@@ -68,15 +80,17 @@ bool RegistryText::Parse(std::string_view text)
         }
         Entry entry;
         entry.lines.push_back(lines[i]);
-        std::string joined(TrimRight(lines[i]));
+        std::string joined(TrimRight(Content(lines[i])));
         if (joined[0] == '"' || joined[0] == '@') {
-            // Long hex values continue on the next line after a trailing "\".
-            while (joined.back() == '\\' && i + 1 < lines.size()) {
+            // Long hex values go on after a trailing "\" with lines of hex
+            // bytes; anything else after it is a line of its own.
+            while (ContinuesOnNextLine(joined) && i + 1 < lines.size() && IsContinuationLine(Content(lines[i + 1]))) {
                 joined.pop_back();
                 entry.lines.push_back(lines[++i]);
-                joined += Trim(lines[i]);
+                joined += Trim(Content(lines[i]));
             }
             entry.isValue = ParseValueLine(joined, entry.value);
+            entry.hanging = !entry.isValue && ContinuesOnNextLine(joined);
         }
         if (sections.empty())
             preamble.insert(preamble.end(), entry.lines.begin(), entry.lines.end());
@@ -88,19 +102,50 @@ bool RegistryText::Parse(std::string_view text)
 
 std::string RegistryText::Format() const
 {
-    std::string out = "REGEDIT4\n\n";
+    // Lines kept as read carry their own CR, if any; new ones get the file's.
+    std::string out = "REGEDIT4" + eol + eol;
     for (const std::string& line : preamble)
         out += line + "\n";
     if (!preamble.empty())
-        out += "\n";
+        out += eol;
     for (const Section& section : sections) {
         out += section.header + "\n";
-        for (const Entry& entry : section.entries)
+        for (const Entry& entry : section.entries) {
             for (const std::string& line : entry.lines)
                 out += line + "\n";
-        out += "\n";
+            if (entry.hanging) // so that nothing after it reads as its continuation
+                out += eol;
+        }
+        out += eol;
     }
     return out;
+}
+
+std::string RegistryText::NewLine(std::string line) const
+{
+    if (eol.size() == 2)
+        line.push_back('\r');
+    return line;
+}
+
+std::vector<std::pair<std::string, Value>> RegistryText::Values() const
+{
+    std::vector<std::pair<std::string, Value>> values;
+    for (const Section& section : sections)
+        for (const Entry& entry : section.entries)
+            if (entry.isValue)
+                values.emplace_back(section.path, entry.value);
+    return values;
+}
+
+std::vector<std::string> RegistryText::KeptLines() const
+{
+    std::vector<std::string> kept = preamble;
+    for (const Section& section : sections)
+        for (const Entry& entry : section.entries)
+            if (!entry.isValue)
+                kept.insert(kept.end(), entry.lines.begin(), entry.lines.end());
+    return kept;
 }
 
 bool RegistryText::HasKey(std::string_view path) const
@@ -132,7 +177,7 @@ void RegistryText::AddKey(std::string_view path, std::string_view root)
         for (const Section& section : sections)
             present = present || EqualNoCase(section.path, key);
         if (!present)
-            sections.push_back({"[" + std::string(key) + "]", std::string(key), {}});
+            sections.push_back({NewLine("[" + std::string(key) + "]"), std::string(key), {}});
     }
 }
 
@@ -141,7 +186,7 @@ bool RegistryText::Set(std::string_view path, const Value& value)
     if (value.name.find_first_of("\r\n") != std::string::npos)
         return false;
     Entry entry;
-    entry.lines.push_back(FormatValueLine(value));
+    entry.lines.push_back(NewLine(FormatValueLine(value)));
     entry.isValue = true;
     entry.value = value;
 
@@ -157,7 +202,7 @@ bool RegistryText::Set(std::string_view path, const Value& value)
                 lastEntry = &e;
     }
     if (lastSection == nullptr) {
-        sections.push_back({"[" + std::string(path) + "]", std::string(path), {}});
+        sections.push_back({NewLine("[" + std::string(path) + "]"), std::string(path), {}});
         lastSection = &sections.back();
     }
     if (lastEntry == nullptr) {

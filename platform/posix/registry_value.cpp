@@ -168,6 +168,40 @@ bool ParseValueLine(std::string_view line, Value& value)
     return false;
 }
 
+bool ContinuesOnNextLine(std::string_view line)
+{
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    if (line.empty() || line.back() != '\\')
+        return false;
+    std::size_t pos = 0;
+    std::string name;
+    if (line[0] == '@')
+        pos = 1;
+    else if (!ReadQuoted(line, pos, name))
+        return false;
+    SkipSpace(line, pos);
+    if (pos == line.size() || line[pos++] != '=')
+        return false;
+    SkipSpace(line, pos);
+    return StartsWithNoCase(line, pos, "hex");
+}
+
+bool IsContinuationLine(std::string_view line)
+{
+    bool digits = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\' && OnlySpaceFrom(line, i + 1))
+            return digits;
+        if (HexDigit(c) >= 0)
+            digits = true;
+        else if (c != ',' && c != ' ' && c != '\t')
+            return false;
+    }
+    return digits;
+}
+
 std::string FormatValueLine(const Value& value)
 {
     static const char digits[] = "0123456789abcdef";

@@ -1,5 +1,6 @@
 #include "platform/settings_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string_view>
 
 #include "platform/posix/registry_text.h"
 
@@ -111,11 +113,15 @@ bool WriteAll(int fd, const std::string& text)
     return true;
 }
 
+// Temporary files are "<file>.tmp-XXXXXX"; only writers holding the lock
+// make them.
+constexpr std::string_view kTempInfix = ".tmp-";
+
 // Replaces the file in one step: readers see the old or the new text,
 // never a part.
 bool ReplaceFile(const std::string& path, const std::string& directory, const std::string& text)
 {
-    std::string temp = path + ".XXXXXX";
+    std::string temp = path + std::string(kTempInfix) + "XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -160,6 +166,43 @@ private:
     int fd;
 };
 
+// Removes the temporary files of writers killed in the middle of a write.
+// Called with the lock held, when no live writer has one.
+void RemoveStaleTemps(const std::string& path, const std::string& directory)
+{
+    const std::string prefix = path.substr(path.find_last_of('/') + 1) + std::string(kTempInfix);
+    const std::string folder = directory.empty() ? "./" : directory.back() == '/' ? directory : directory + "/";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix))
+            continue;
+        const std::string full = folder + std::string(name);
+        struct stat info {};
+        if (::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+            ::unlink(full.c_str());
+    }
+    ::closedir(dir);
+}
+
+// Moves a file that is not a registry file aside for the user to look at:
+// "<file>.corrupt", or "<file>.corrupt.N" when earlier copies exist, never
+// replacing one. False when it could not be moved. Called with the lock
+// held, so no other writer picks the same name in between.
+bool SetAside(const std::string& path)
+{
+    for (int n = 1; n <= 1000; ++n) {
+        const std::string target = path + ".corrupt" + (n == 1 ? "" : "." + std::to_string(n));
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) == 0)
+            continue;
+        return errno == ENOENT && std::rename(path.c_str(), target.c_str()) == 0;
+    }
+    return false;
+}
+
 // Reads the file, applies `change` and writes the result back, with other
 // threads and processes kept out in between.
 template <class Change> bool Update(Change change)
@@ -179,12 +222,13 @@ template <class Change> bool Update(Change change)
     FileLock lock(path + ".lock");
     if (!lock.Locked())
         return false;
+    RemoveStaleTemps(path, directory);
     std::string text;
     if (!ReadText(path, text))
         return false;
     RegistryText registry;
-    if (!registry.Parse(text))
-        std::rename(path.c_str(), (path + ".corrupt").c_str()); // keep it for the user to look at
+    if (!registry.Parse(text) && !SetAside(path))
+        return false;
     if (!change(registry))
         return false;
     return ReplaceFile(path, directory, registry.Format());

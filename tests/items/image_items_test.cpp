@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/core.h"
 #include "tests/common/test_env.h"
 #include "tests/items/fakes.h"
@@ -33,21 +35,40 @@ TEST(BitmapFile, RowsAreBottomFirstPaddedAndInverted)
     EXPECT_EQ(Row(b, 0), std::vector<int>(8, 0));
 }
 
-TEST(BitmapFile, UnusableFilesAreRejectedAndLeaveThePictureEmpty)
+TEST(BitmapFile, OnlyAMissingFileFailsAndOddFilesReadSafely)
 {
     testenv::WorkDir dir;
-    const std::vector<unsigned char> row = {0, 0, 0, 0};
-    dir.WriteBytes("ok.bmp", testenv::BitmapFile(8, 1, row));
-    dir.WriteBytes("short.bmp", std::vector<unsigned char>(30, 0));
-    dir.WriteBytes("upside.bmp", testenv::BitmapFile(8, -1, row));
-    dir.WriteBytes("zero.bmp", testenv::BitmapFile(0, 4, row));
-    dir.WriteBytes("huge.bmp", testenv::BitmapFile(0x7FFFFFFF, 0x7FFFFFFF, row));
-    dir.WriteBytes("offset.bmp", testenv::BitmapFile(8, 1, row, 0xFFFFFFF0u));
-    for (const char* name : {"missing.bmp", "short.bmp", "upside.bmp", "zero.bmp", "huge.bmp", "offset.bmp"}) {
-        Bitmap b;
-        ASSERT_TRUE(b.LoadFile("ok.bmp"));
-        EXPECT_FALSE(b.LoadFile(name)) << name;
-        EXPECT_EQ(b.pixels, nullptr) << name;
+    const std::vector<unsigned char> row = {0x7F, 0, 0, 0};
+    std::vector<unsigned char> eleven = testenv::BitmapFile(8, 1, row);
+    eleven.resize(11);
+    struct Case {
+        const char* name;
+        std::vector<unsigned char> bytes;
+        std::uint32_t width, height;
+        int litInFirstRow; // -1: no pixels
+    };
+    const std::vector<Case> cases = {
+        {"short.bmp", std::vector<unsigned char>(30, 0), 0, 0, -1},
+        {"eleven.bmp", eleven, 0, 0, -1},
+        {"zero.bmp", testenv::BitmapFile(0, 4, row), 0, 0, -1},
+        {"flat.bmp", testenv::BitmapFile(8, 0, row), 0, 0, -1},
+        {"topdown.bmp", testenv::BitmapFile(8, -2, {0x7F, 0, 0, 0, 0xFF, 0, 0, 0}), 8, 2, 1},
+        {"offset.bmp", testenv::BitmapFile(8, 1, row, 0xFFFFFFF0u), 8, 1, 0},
+        {"huge.bmp", testenv::BitmapFile(0x7FFFFFFF, 0x7FFFFFFF, row), Bitmap::kMaxFileSide, Bitmap::kMaxFileSide, 0},
+    };
+    for (const Case& c : cases)
+        dir.WriteBytes(c.name, c.bytes);
+    Bitmap b;
+    EXPECT_FALSE(b.LoadFile("missing.bmp"));
+    EXPECT_FALSE(b.LoadFile("/dev/zero")); // would never end
+    for (const Case& c : cases) {
+        ASSERT_TRUE(b.LoadFile(c.name)) << c.name;
+        EXPECT_EQ(b.width, c.width) << c.name;
+        EXPECT_EQ(b.height, c.height) << c.name;
+        if (c.litInFirstRow < 0)
+            EXPECT_EQ(b.pixels, nullptr) << c.name;
+        else
+            EXPECT_EQ(std::count(b.pixels, b.pixels + b.width, 1), c.litInFirstRow) << c.name;
     }
 }
 

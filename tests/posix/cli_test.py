@@ -137,6 +137,15 @@ class SettingsFile(harness.Case):
             self.assertEqual(result.returncode, 1)
             self.assertRegex(result.stderr, r"^glancer: [^\n]+\n$")
 
+    def test_odd_but_valid_files_take_the_driver(self):
+        # A line ending in a backslash, and a blank line before the header.
+        for content in ('REGEDIT4\n"\\', '\nREGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n"x"=hex:01,\\'):
+            work = self.workdir()
+            work.write("registry.reg", content)
+            self.assertEqual(work.run("use-driver", "RecordDriver").returncode, 0, repr(content))
+            self.assertEqual(work.run("drivers").stdout, "* RecordDriver\n", repr(content))
+            self.assertFalse(os.path.exists(work.file("registry.reg.corrupt")), repr(content))
+
     def test_unwritable_file(self):
         work = self.workdir()
         work.write("not-a-directory", "")

@@ -1,6 +1,7 @@
 #include "screendef/screen.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <limits>
 #include <map>
@@ -164,7 +165,7 @@ TEST_F(ScreenTest, ReadsNameAndFlagsOnlyInsideScreen)
     EXPECT_EQ(Recorded(screen.items[0]).parameters, (Pairs{{"label", "i"}, {"w", "3"}, {"h", "4"}, {"k", "1"}}));
 }
 
-TEST(ReadTextFile, ReadsCrLfAsLfAndKeepsOtherBytes)
+TEST(ReadTextFile, ReadsCrLfAsLfAndRefusesWhatIsNoSaneFile)
 {
     testenv::WorkDir dir;
     const char raw[] = "one\r\ntwo\rthree\r\r\n\0four\r";
@@ -173,12 +174,21 @@ TEST(ReadTextFile, ReadsCrLfAsLfAndKeepsOtherBytes)
     EXPECT_EQ(ReadTextFile("screens\\sub\\a.xml"), std::string(text, sizeof text - 1));
     EXPECT_EQ(ReadTextFile("screens/sub/a.xml"), std::string(text, sizeof text - 1));
     EXPECT_EQ(ReadTextFile("screens\\missing.xml"), "");
-    EXPECT_EQ(ReadTextFile("screens"), ""); // a folder reads as nothing
-    // Large files are read in pieces; a pair split between them still joins.
-    for (std::size_t size : {4095u, 16383u, 65535u}) {
-        dir.Write("big.xml", std::string(size, 'x') + "\r\n\r");
-        EXPECT_EQ(ReadTextFile("big.xml"), std::string(size, 'x') + "\n\r") << size;
-    }
+    dir.Write("limit.xml", std::string(kMaxScreenFileBytes, 'x'));
+    EXPECT_EQ(ReadTextFile("limit.xml").size(), kMaxScreenFileBytes);
+    EXPECT_TRUE(dir.LogLines().empty());
+
+    // Devices never end and a FIFO would wait for a writer.
+    ASSERT_EQ(::mkfifo((dir.Path() / "fifo").c_str(), 0600), 0);
+    dir.Write("big.xml", std::string(kMaxScreenFileBytes + 1, 'x'));
+    for (const char* path : {"screens", "/dev/zero", "fifo", "big.xml"})
+        EXPECT_EQ(ReadTextFile(path), "") << path;
+    EXPECT_EQ(dir.LogLines(), (std::vector<std::string>{
+                                  "File not read, not a regular file: screens",
+                                  "File not read, not a regular file: /dev/zero",
+                                  "File not read, not a regular file: fifo",
+                                  "File not read, larger than 8388608 bytes: big.xml",
+                              }));
 }
 
 TEST(ScreenIndexReader, CollectsEntriesOfScreensUntilAnyEndTag)

@@ -1,7 +1,6 @@
 #include "support/settings.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -75,53 +74,96 @@ TEST_F(Settings, MissingKeyAndMissingValueFallBackDifferently)
     EXPECT_EQ(readSettingInt("text", "a\\b"), 0);
 }
 
-TEST_F(Settings, HandWrittenFileIsReadAndKeptAsARegistryExport)
+std::string Join(const std::vector<std::string>& lines, const std::string& eol)
 {
-    const char* const hand[] = {"REGEDIT4",
-                                "",
-                                "; written by hand",
-                                "",
-                                "[HKEY_CURRENT_USER\\Software\\Glancer\\Hand]",
-                                "\"Name\"=\"value\"",
-                                "\"wide\"=hex(b):00,00,00,00,\\",
-                                "  00,00,04,40",
-                                "\"future\"=str(2):\"%PATH%\"",
-                                "\"gone\"=-",
-                                "@=\"default\""};
-    std::string crlf, lf;
-    for (const char* line : hand) {
-        crlf += line + std::string("\r\n");
-        lf += line + std::string("\n");
-    }
-    dir.Write("config/registry.reg", crlf);
-    EXPECT_EQ(ReadString("name", "hand"), "value");
-    EXPECT_EQ(readSettingDouble("wide", "hand"), 2.5);
-    EXPECT_EQ(ReadString("future", "hand"), "\n");
-
-    // Lines it does not understand survive a write; new keys follow the registry's export format.
-    writeSettingInt("added", 42, "hand");
-    writeSettingString("DRIVER", "Ter\"m\\", "");
-    writeSettingDouble("ratio", 1.5, "a\\b");
-    EXPECT_EQ(dir.Read("config/registry.reg"), lf + "\"added\"=dword:0000002a\n"
-                                                    "\n"
-                                                    "[HKEY_CURRENT_USER\\Software\\Glancer]\n"
-                                                    "\"DRIVER\"=\"Ter\\\"m\\\\\"\n"
-                                                    "\n"
-                                                    "[HKEY_CURRENT_USER\\Software\\Glancer\\a]\n"
-                                                    "\n"
-                                                    "[HKEY_CURRENT_USER\\Software\\Glancer\\a\\b]\n"
-                                                    "\"ratio\"=hex(b):00,00,00,00,00,00,f8,3f\n"
-                                                    "\n");
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + eol;
+    return text;
 }
 
-TEST_F(Settings, CorruptFileReadsAsEmptyAndIsSetAside)
+std::string Utf16(const std::string& ascii)
 {
-    dir.Write("config/registry.reg", "\x7f"
-                                     "ELF garbage\n[HKEY_CURRENT_USER\\Software\\Glancer]\n\"n\"=dword:1\n");
-    EXPECT_EQ(readSettingInt("n", ""), 0);
-    writeSettingInt("n", 2, "");
-    EXPECT_EQ(readSettingInt("n", ""), 2);
+    std::string out = "\xFF\xFE";
+    for (char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
+}
+
+TEST_F(Settings, HandWrittenFilesAreReadAsTheRegistryEditorReadsThemAndKeptByteForByte)
+{
+    const std::vector<std::string> body = {"; written by hand",
+                                           "",
+                                           "[HKEY_CURRENT_USER\\Software\\Glancer\\Hand]",
+                                           "\"Name\"=\"value\"",
+                                           "\"wide\"=hex(b):00,00,00,00,\\",
+                                           "  00,00,04,40",
+                                           "\"future\"=str(2):\"%PATH%\"",
+                                           "; ends in CR CR LF\r",
+                                           "\"gone\"=-",
+                                           "@=\"default\""};
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string eol; // what the file is written back with
+    };
+    const std::vector<Case> cases = {
+        {"REGEDIT4, LF", "REGEDIT4\n\n" + Join(body, "\n"), "\n"},
+        {"blank lines, BOM, CR LF", "\xEF\xBB\xBF\r\n \r\nREGEDIT4\r\n" + Join(body, "\r\n"), "\r\n"},
+        {"version 5, UTF-16", Utf16("Windows Registry Editor Version 5.00\r\n\r\n" + Join(body, "\r\n")), "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.Write("config/registry.reg", c.file);
+        EXPECT_EQ(ReadString("name", "hand"), "value");
+        EXPECT_EQ(readSettingDouble("wide", "hand"), 2.5);
+        EXPECT_EQ(ReadString("future", "hand"), "\n");
+
+        // Lines it does not understand survive a write; new keys follow the registry's export format.
+        writeSettingInt("added", 42, "hand");
+        writeSettingString("DRIVER", "Ter\"m\\", "");
+        writeSettingDouble("ratio", 1.5, "a\\b");
+        std::vector<std::string> kept = body;
+        kept.erase(kept.begin() + 1); // blank lines are regenerated
+        EXPECT_EQ(
+            dir.Read("config/registry.reg"),
+            Join({"REGEDIT4", "", kept[0], ""}, c.eol) + Join({kept.begin() + 1, kept.end()}, c.eol) +
+                Join({"\"added\"=dword:0000002a", "", "[HKEY_CURRENT_USER\\Software\\Glancer]",
+                      "\"DRIVER\"=\"Ter\\\"m\\\\\"", "", "[HKEY_CURRENT_USER\\Software\\Glancer\\a]", "",
+                      "[HKEY_CURRENT_USER\\Software\\Glancer\\a\\b]", "\"ratio\"=hex(b):00,00,00,00,00,00,f8,3f", ""},
+                     c.eol));
+        ::unlink((dir.Path() / "config/registry.reg").c_str());
+    }
+    EXPECT_TRUE(dir.LogLines().empty());
+}
+
+TEST_F(Settings, ALineEndingInABackslashNeverSwallowsTheNextValue)
+{
+    // Hand-written, or a hex value cut off at the end of the file.
+    for (const char* file : {"REGEDIT4\n\"\\", "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n\"x\"=hex:01,\\",
+                             "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n@=\"a\\\n"}) {
+        SCOPED_TRACE(file);
+        dir.Write("config/registry.reg", file);
+        writeSettingString("DRIVER", "one", "");
+        writeSettingInt("count", 2, "");
+        EXPECT_EQ(ReadString("DRIVER", ""), "one");
+        EXPECT_EQ(readSettingInt("count", ""), 2);
+        EXPECT_NE(dir.Read("config/registry.reg").find(std::string(file).substr(9)), std::string::npos);
+    }
+}
+
+TEST_F(Settings, CorruptFilesReadAsEmptyAndAreSetAsideWithoutReplacingEachOther)
+{
+    for (const char* garbage : {"\x7f"
+                                "ELF\n[HKEY_CURRENT_USER\\Software\\Glancer]\n\"n\"=dword:1\n",
+                                "second\n"}) {
+        dir.Write("config/registry.reg", garbage);
+        EXPECT_EQ(readSettingInt("n", ""), 0);
+        writeSettingInt("n", 2, "");
+        EXPECT_EQ(readSettingInt("n", ""), 2);
+    }
     EXPECT_EQ(dir.Read("config/registry.reg.corrupt").substr(1, 3), "ELF");
+    EXPECT_EQ(dir.Read("config/registry.reg.corrupt.2"), "second\n");
 }
 
 TEST_F(Settings, RefusedWritesLogWhatFailed)
@@ -150,41 +192,22 @@ TEST_F(Settings, RefusedWritesLogWhatFailed)
                               }));
 }
 
-TEST_F(Settings, ConcurrentWritersLoseNothing)
+// Writers in other processes: settings_kill_test.cpp.
+TEST_F(Settings, ConcurrentThreadsLoseNothing)
 {
     constexpr int kWriters = 4, kValues = 15;
-    const auto name = [](const char* kind, int writer, int i) {
-        return kind + std::to_string(writer) + "-" + std::to_string(i);
-    };
-    const auto writeAll = [&](const char* kind, int writer) {
-        for (int i = 0; i < kValues; ++i)
-            writeSettingInt(name(kind, writer, i).c_str(), static_cast<std::uint32_t>(i + 1), "shared");
-    };
-    std::vector<pid_t> children;
-    for (int p = 0; p < kWriters; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            writeAll("process", p);
-            ::_exit(0);
-        }
-        children.push_back(pid);
-    }
+    const auto name = [](int writer, int i) { return std::to_string(writer) + "-" + std::to_string(i); };
     std::vector<std::thread> threads;
     for (int t = 0; t < kWriters; ++t)
-        threads.emplace_back(writeAll, "thread", t);
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kValues; ++i)
+                writeSettingInt(name(t, i).c_str(), static_cast<std::uint32_t>(i + 1), "shared");
+        });
     for (std::thread& thread : threads)
         thread.join();
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-
-    for (const char* kind : {"process", "thread"})
-        for (int w = 0; w < kWriters; ++w)
-            for (int i = 0; i < kValues; ++i)
-                EXPECT_EQ(readSettingInt(name(kind, w, i).c_str(), "shared"), i + 1) << name(kind, w, i);
+    for (int t = 0; t < kWriters; ++t)
+        for (int i = 0; i < kValues; ++i)
+            EXPECT_EQ(readSettingInt(name(t, i).c_str(), "shared"), i + 1) << name(t, i);
     EXPECT_TRUE(dir.LogLines().empty());
 }
 
