@@ -51,6 +51,8 @@ class CommandsTest(WineTestCase):
                          "This command Interval must be 1..86400000 ms.")
         self.desktop.control("settext", dialog, INTERVAL, "1000")
         self.desktop.control("click", dialog, ADD)
+        # The click is posted and the selection sent, which would overtake it.
+        wait_until(lambda: self.desktop.controls(dialog)[ENTRY_LIST].count("|") == 2, "the added entry")
         self.desktop.control("select", dialog, ENTRY_LIST, 0)
         self.desktop.control("click", dialog, REMOVE)
         self.desktop.control("click", dialog, OK)
