@@ -22,14 +22,6 @@ struct Numbers {
 constexpr Numbers kNumbers[] = {{kColumns, "Columns", 1, charpanel::kMaxColumns},
                                 {kRows, "Rows", 1, charpanel::kMaxRows}};
 
-HMODULE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
-
 void Fill(HWND dialog, const glancer::Settings& stored)
 {
     const SerialSettings settings = ReadSerialSettings(stored);
@@ -106,7 +98,7 @@ bool ConfigureSerialLcd(const glancer::Settings& stored)
     dialog.AddStatic("Changes take effect when Glancer next starts.", 0xFFFF, 7, 89, 186, 8);
     dialog.AddButton("OK", IDOK, 87, 105, 50, 14, BS_DEFPUSHBUTTON);
     dialog.AddButton("Cancel", IDCANCEL, 143, 105, 50, 14);
-    DialogBoxIndirectParamA(ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
+    DialogBoxIndirectParamA(glancer_win32::ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
                             reinterpret_cast<LPARAM>(&stored));
     return true;
 }

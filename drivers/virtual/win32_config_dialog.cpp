@@ -8,7 +8,6 @@
 
 #include "drivers/common/win32_dialog_template.h"
 #include "drivers/virtual/panel_view.h"
-#include "drivers/virtual/win32_module.h"
 
 namespace vdisplay {
 namespace {
@@ -255,7 +254,7 @@ std::uint32_t RunConfigureDialog(CoreServices* services)
         state.settings = ReadSettings(services);
         // Owned by whatever window of this thread is active (the driver
         // dialog), so that one waits for this one.
-        DialogBoxIndirectParamA(ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
+        DialogBoxIndirectParamA(glancer_win32::ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
                                 reinterpret_cast<LPARAM>(&state));
     } catch (...) {
     }

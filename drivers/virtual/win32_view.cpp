@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "drivers/virtual/panel_view.h"
-#include "drivers/virtual/win32_module.h"
+#include "drivers/common/win32_dialog_template.h"
 
 namespace vdisplay {
 namespace {
@@ -112,7 +112,7 @@ private:
     {
         bool reported = false;
         try {
-            const HINSTANCE instance = ThisModule();
+            const HINSTANCE instance = glancer_win32::ThisModule();
             WNDCLASSEXA windowClass{};
             windowClass.cbSize = sizeof windowClass;
             windowClass.lpfnWndProc = WindowProc;
