@@ -1,9 +1,8 @@
-// The "Demo" data source: its clock-driven values, the ball, the flag
-// thread, and the module as the program sees it.
+// The "Demo" data source: its clock-driven values, the ball and the flag
+// thread. Its tables come from the plugin helper, tested on its own.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
@@ -12,8 +11,6 @@
 
 #include "datasources/demo/demo_signals.h"
 #include "datasources/demo/flag_blinker.h"
-#include "platform/platform.h"
-#include "plugin/api/glancer_plugin.h"
 
 namespace {
 
@@ -101,50 +98,6 @@ TEST(DemoFlagBlinker, AlternatesAndStopsAtOnceLeavingTheFlagCleared)
     blinker.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
     EXPECT_TRUE(changes.empty());
-}
-
-int flagCalls = 0; // only the main thread of this test touches it
-
-TEST(DemoModule, HonoursBufferSizesAndShutsDownAtOnce)
-{
-    std::string error;
-    const std::string path = std::string(GLANCER_TEST_PLUGIN_DIR) + "/demo" + (platform::ModulePattern() + 1);
-    platform::ModuleHandle module = platform::LoadModule(path, error);
-    ASSERT_NE(module, nullptr) << error;
-    CoreServicesVtbl table{};
-    table.Log = [](CoreServices*, const char*) {};
-    table.SetFlag = table.ClearFlag = [](CoreServices*, const char*) { ++flagCalls; };
-    CoreServices services{&table};
-    auto entry = reinterpret_cast<GetInterfaceFunction>(platform::FindSymbol(module, "getInterface"));
-    ASSERT_NE(entry, nullptr);
-    IModule* im = entry(&services);
-    IData* data = nullptr;
-    for (IComponentFactory* f = im->vtbl->getFirstFactory(im); f != nullptr; f = f->next)
-        if (f->type == GLANCER_TYPE_DATA)
-            data = static_cast<IData*>(f->vtbl->create(f));
-    ASSERT_NE(data, nullptr);
-    data->vtbl->init(data);
-
-    // Short buffers: a clipped, terminated text; numbers too big are not written.
-    char buffer[16];
-    std::memset(buffer, 'x', sizeof buffer);
-    data->vtbl->getValue(data, 2, buffer, 5);
-    EXPECT_EQ(std::strlen(buffer), 4u);
-    EXPECT_EQ(buffer[5], 'x');
-    std::memset(buffer, 'x', sizeof buffer);
-    data->vtbl->getValue(data, 0, buffer, 4);
-    data->vtbl->getValue(data, 1, buffer, 3);
-    data->vtbl->getValue(data, 9, buffer, sizeof buffer);
-    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, 'x'));
-    EXPECT_NE(data->vtbl->getImage(data, 0), nullptr);
-    EXPECT_EQ(data->vtbl->getImage(data, 1), nullptr);
-
-    const auto before = std::chrono::steady_clock::now();
-    data->vtbl->shutdown(data);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
-    EXPECT_EQ(flagCalls, 0); // the first set is 15 s away
-    data->vtbl->release(data);
-    platform::FreeModule(module);
 }
 
 } // namespace
