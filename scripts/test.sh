@@ -6,7 +6,7 @@
 # (x86_64) end to end under Wine. The i686 Windows build is compiled as a
 # check of the 32-bit plugin layouts; both Windows zips are made and their
 # contents listed and checked. Each libFuzzer target (clang) runs a fixed
-# number of inputs.
+# number of inputs. The README's demo command runs for 3 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,6 +33,9 @@ run_preset ci-release
 ctest --preset ci-release -j "$jobs"
 
 scripts/fuzz.sh --runs 2000
+
+# The README's first command: the release build (-O3) and the demo.
+scripts/demo.sh 3 >/dev/null
 
 run_preset mingw32
 cpack --preset mingw32

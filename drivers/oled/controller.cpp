@@ -1,6 +1,7 @@
 #include "drivers/oled/controller.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace oled {
 
@@ -8,25 +9,32 @@ std::vector<std::uint8_t> InitCommands(const Config& config)
 {
     const bool ssd = config.controller == Controller::Ssd1306;
     const auto rows = static_cast<std::uint8_t>(config.height - 1);
-    std::vector<std::uint8_t> commands = {
+    std::vector<std::uint8_t> commands;
+    // Appending byte by byte: GCC 12 at -O3 misreads the range insert as
+    // out of bounds.
+    const auto add = [&commands](std::initializer_list<std::uint8_t> bytes) {
+        for (const std::uint8_t byte : bytes)
+            commands.push_back(byte);
+    };
+    add({
         0xAE,       // display off while we set it up
         0xD5, 0x80, // clock divider and oscillator: the datasheets' reset values
         0xA8, rows, // multiplex ratio: the panel's rows
         0xD3, 0x00, // no display offset
         0x40,       // start line 0
-    };
+    });
     if (ssd)
-        commands.insert(commands.end(), {0x8D, 0x14,   // charge pump on (no external supply)
+        add({0x8D, 0x14,   // charge pump on (no external supply)
                                          0x20, 0x02}); // page addressing
     else
-        commands.insert(commands.end(), {0xAD, 0x8B, // DC-DC converter on
+        add({0xAD, 0x8B, // DC-DC converter on
                                          0x32});     // pump 8.0 V
     // Segment remap and COM scan direction together turn the picture by 180 degrees.
     if (config.rotate180)
-        commands.insert(commands.end(), {0xA0, 0xC0});
+        add({0xA0, 0xC0});
     else
-        commands.insert(commands.end(), {0xA1, 0xC8});
-    commands.insert(commands.end(), {
+        add({0xA1, 0xC8});
+    add({
                                         0xDA, static_cast<std::uint8_t>(config.height > 32 ? 0x12 : 0x02), // COM pins
                                         0x81, static_cast<std::uint8_t>(config.contrast), 0xD9,
                                         static_cast<std::uint8_t>(ssd ? 0xF1 : 0x22),       // pre-charge
