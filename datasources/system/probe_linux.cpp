@@ -61,13 +61,12 @@ public:
         return DiskSpace{(disk.f_blocks - disk.f_bfree) * unit, std::uint64_t{disk.f_bavail} * unit};
     }
 
-    std::string Hostname() override
+    bool Hostname(char* out, std::size_t size) override
     {
-        char name[256] = "";
-        if (::gethostname(name, sizeof name - 1) != 0)
-            return std::string();
-        name[sizeof name - 1] = '\0';
-        return name;
+        if (size == 0 || ::gethostname(out, size - 1) != 0)
+            return false;
+        out[size - 1] = '\0';
+        return true;
     }
 
 private:
