@@ -12,7 +12,7 @@
 
 #include <iphlpapi.h>
 
-#include <cstdio>
+#include <charconv>
 #include <string>
 
 #include "datasources/system/probe.h"
@@ -68,8 +68,7 @@ public:
                     out.emplace_back();
                 NetCounter& counter = out[used++];
                 char name[24];
-                std::snprintf(name, sizeof name, "%llu", static_cast<unsigned long long>(row.InterfaceLuid.Value));
-                counter.name.assign(name);
+                counter.name.assign(name, std::to_chars(name, name + sizeof name, row.InterfaceLuid.Value).ptr);
                 counter.received = row.InOctets;
                 counter.sent = row.OutOctets;
             }
