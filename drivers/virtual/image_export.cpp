@@ -7,9 +7,37 @@
 
 #include "drivers/virtual/checksums.h"
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace vdisplay {
 
 namespace {
+
+// Puts `temporary` in the place of `path` in one step. On Linux an existing
+// file is swapped with it rather than renamed over: ext4 flushes a file
+// renamed over another at once, which makes the writing thread wait for the
+// disk; a swap does not, and the old picture then goes with the temporary
+// name.
+bool Replace(const std::string& temporary, const std::string& path)
+{
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 && !S_ISDIR(existing.st_mode) &&
+        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+    // No file yet, or a file system without swaps: a plain rename.
+#endif
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    return !error;
+}
 
 void PutBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
@@ -132,12 +160,9 @@ bool WriteImageFile(const std::string& path, const std::uint8_t* picture, std::u
         return false;
     const bool written = std::fwrite(scratch.data(), 1, scratch.size(), file) == scratch.size();
     const bool closed = std::fclose(file) == 0;
+    if (written && closed && Replace(temporary, path))
+        return true;
     std::error_code error;
-    if (written && closed) {
-        std::filesystem::rename(temporary, path, error);
-        if (!error)
-            return true;
-    }
     std::filesystem::remove(temporary, error);
     return false;
 }

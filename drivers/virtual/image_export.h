@@ -23,7 +23,7 @@ void EncodePng(const std::uint8_t* picture, std::uint32_t width, std::uint32_t h
                std::uint32_t unlitColour, std::vector<std::uint8_t>& out);
 
 // Encodes by the file name and replaces the file in one step ("<path>.tmp",
-// then a rename), so a reader never sees half a picture. `scratch` holds the
+// then a rename or swap), so a reader never sees half a picture. `scratch` holds the
 // bytes and may be reused between calls. False when the file cannot be written.
 bool WriteImageFile(const std::string& path, const std::uint8_t* picture, std::uint32_t width, std::uint32_t height,
                     std::uint32_t litColour, std::uint32_t unlitColour, std::vector<std::uint8_t>& scratch);
