@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "drivers/virtual/image_export.h"
 
 namespace vdisplay {
 
@@ -21,6 +20,7 @@ void SnapshotFile::Start(const Settings& settings, CoreServices* services, const
     services_ = services;
     // A fresh timer: a stopped one stays interrupted.
     timer_ = settings.snapshotInterval > 0 ? std::make_unique<DeadlineTimer>() : nullptr;
+    writer_ = std::make_unique<ImageFileWriter>(settings.snapshot);
     writtenAny_ = false;
     failing_ = false;
     Write(panel, now); // creates the file, showing a blank panel
@@ -64,6 +64,7 @@ void SnapshotFile::Finish(const LcdPanel& panel) noexcept
         Write(panel, Clock::now());
     if (timer_ != nullptr)
         timer_->Clear();
+    writer_.reset(); // takes the spare file with it
 }
 
 void SnapshotFile::Write(const LcdPanel& panel, Clock::time_point now) noexcept
@@ -74,8 +75,8 @@ void SnapshotFile::Write(const LcdPanel& panel, Clock::time_point now) noexcept
         if (writtenAny_ && picture_ == written_)
             return; // redrawn with the same content: the file stays
         const Geometry& geometry = settings_.geometry;
-        const bool ok = WriteImageFile(settings_.snapshot, picture_.data(), geometry.xPixels, geometry.yPixels,
-                                       settings_.litColour, settings_.unlitColour, fileBytes_);
+        const bool ok =
+            writer_->Write(picture_.data(), geometry.xPixels, geometry.yPixels, settings_.litColour, settings_.unlitColour);
         if (!ok && !failing_ && services_ != nullptr)
             services_->vtbl->Log(services_,
                                  ("Virtual display: cannot write the snapshot " + settings_.snapshot).c_str());

@@ -7,6 +7,7 @@
 
 #include "drivers/common/lcd_panel.h"
 #include "drivers/virtual/deadline_timer.h"
+#include "drivers/virtual/image_export.h"
 #include "drivers/virtual/virtual_settings.h"
 
 namespace vdisplay {
@@ -44,12 +45,12 @@ private:
     Settings settings_;
     CoreServices* services_ = nullptr;
     std::unique_ptr<DeadlineTimer> timer_;
+    std::unique_ptr<ImageFileWriter> writer_;
     bool behind_ = false; // the panel has changed since the last write
     Clock::time_point nextWrite_;
     std::vector<std::uint8_t> picture_;
     std::vector<std::uint8_t> written_;
     bool writtenAny_ = false;
-    std::vector<std::uint8_t> fileBytes_;
     bool failing_ = false;
 };
 

@@ -87,10 +87,10 @@ struct Snapshot : ::testing::Test {
     {
         vdisplay::LcdPanel panel(settings.geometry);
         panel.WriteText(text, 0, 0);
-        std::vector<std::uint8_t> picture, bytes;
+        std::vector<std::uint8_t> picture;
         panel.Compose(picture);
         EXPECT_TRUE(vdisplay::WriteImageFile(want.string(), picture.data(), 12, 8, settings.litColour,
-                                             settings.unlitColour, bytes));
+                                             settings.unlitColour));
         return FileBytes(want);
     }
 
