@@ -7,6 +7,15 @@
 
 #include "drivers/virtual/checksums.h"
 
+#ifdef __linux__
+#include <cerrno>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace vdisplay {
 
 namespace {
@@ -118,28 +127,94 @@ void EncodePng(const std::uint8_t* picture, std::uint32_t width, std::uint32_t h
     FinishChunk(out, BeginChunk(out, "IEND"));
 }
 
-bool WriteImageFile(const std::string& path, const std::uint8_t* picture, std::uint32_t width, std::uint32_t height,
-                    std::uint32_t litColour, std::uint32_t unlitColour, std::vector<std::uint8_t>& scratch)
+ImageFileWriter::ImageFileWriter(std::string path) : path_(std::move(path)), spare_(path_ + ".tmp")
 {
-    if (FormatForPath(path) == ImageFormat::Png)
-        EncodePng(picture, width, height, litColour, unlitColour, scratch);
-    else
-        EncodePbm(picture, width, height, scratch);
+}
 
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+ImageFileWriter::~ImageFileWriter()
+{
+    std::error_code error;
+    std::filesystem::remove(spare_, error);
+}
+
+bool ImageFileWriter::Write(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height,
+                            std::uint32_t litColour, std::uint32_t unlitColour)
+{
+    if (FormatForPath(path_) == ImageFormat::Png)
+        EncodePng(picture, width, height, litColour, unlitColour, bytes_);
+    else
+        EncodePbm(picture, width, height, bytes_);
+    if (WriteSpare() && Replace())
+        return true;
+    std::error_code error;
+    std::filesystem::remove(spare_, error);
+    return false;
+}
+
+#ifdef __linux__
+
+// The spare is written over in place rather than created afresh: making
+// and deleting a file every time costs the file system far more than the
+// few kilobytes of the picture.
+bool ImageFileWriter::WriteSpare()
+{
+    const int fd = ::open(spare_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes_.size();) {
+        const ssize_t put = ::pwrite(fd, bytes_.data() + done, bytes_.size() - done, static_cast<off_t>(done));
+        if (put > 0)
+            done += static_cast<std::size_t>(put);
+        else
+            ok = put < 0 && errno == EINTR;
+    }
+    // Shortened only when the old picture was longer; never emptied first,
+    // which would make ext4 flush the file at close.
+    struct stat spare {};
+    if (ok && ::fstat(fd, &spare) == 0 && spare.st_size > static_cast<off_t>(bytes_.size()))
+        ok = ::ftruncate(fd, static_cast<off_t>(bytes_.size())) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+// Swaps the spare with an existing picture rather than renaming it over
+// the picture: ext4 flushes a file renamed over another at once, which
+// would make the writing thread wait for the disk. The old picture becomes
+// the next spare.
+bool ImageFileWriter::Replace()
+{
+    struct stat existing {};
+    if (::lstat(path_.c_str(), &existing) == 0 && !S_ISDIR(existing.st_mode) &&
+        ::renameat2(AT_FDCWD, spare_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0)
+        return true;
+    // No picture yet, or a file system without swaps.
+    return ::rename(spare_.c_str(), path_.c_str()) == 0;
+}
+
+#else
+
+bool ImageFileWriter::WriteSpare()
+{
+    std::FILE* file = std::fopen(spare_.c_str(), "wb");
     if (file == nullptr)
         return false;
-    const bool written = std::fwrite(scratch.data(), 1, scratch.size(), file) == scratch.size();
-    const bool closed = std::fclose(file) == 0;
+    const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
+    return std::fclose(file) == 0 && written;
+}
+
+bool ImageFileWriter::Replace()
+{
     std::error_code error;
-    if (written && closed) {
-        std::filesystem::rename(temporary, path, error);
-        if (!error)
-            return true;
-    }
-    std::filesystem::remove(temporary, error);
-    return false;
+    std::filesystem::rename(spare_, path_, error);
+    return !error;
+}
+
+#endif
+
+bool WriteImageFile(const std::string& path, const std::uint8_t* picture, std::uint32_t width, std::uint32_t height,
+                    std::uint32_t litColour, std::uint32_t unlitColour)
+{
+    return ImageFileWriter(path).Write(picture, width, height, litColour, unlitColour);
 }
 
 } // namespace vdisplay

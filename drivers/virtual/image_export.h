@@ -22,10 +22,33 @@ void EncodePbm(const std::uint8_t* picture, std::uint32_t width, std::uint32_t h
 void EncodePng(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height, std::uint32_t litColour,
                std::uint32_t unlitColour, std::vector<std::uint8_t>& out);
 
-// Encodes by the file name and replaces the file in one step ("<path>.tmp",
-// then a rename), so a reader never sees half a picture. `scratch` holds the
-// bytes and may be reused between calls. False when the file cannot be written.
+// Keeps one picture file, encoded by its name and replaced in one step
+// through a spare "<path>.tmp" beside it, so a reader never sees half a
+// picture (on Linux: unless it takes longer to read than the writer takes
+// to write twice, as the spare is reused). The spare is removed with the
+// writer.
+class ImageFileWriter {
+public:
+    explicit ImageFileWriter(std::string path);
+    ~ImageFileWriter();
+    ImageFileWriter(const ImageFileWriter&) = delete;
+    ImageFileWriter& operator=(const ImageFileWriter&) = delete;
+
+    // False when the file cannot be written; it then keeps its picture.
+    bool Write(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height, std::uint32_t litColour,
+               std::uint32_t unlitColour);
+
+private:
+    bool WriteSpare();
+    bool Replace();
+
+    const std::string path_;
+    const std::string spare_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+// One picture, once.
 bool WriteImageFile(const std::string& path, const std::uint8_t* picture, std::uint32_t width, std::uint32_t height,
-                    std::uint32_t litColour, std::uint32_t unlitColour, std::vector<std::uint8_t>& scratch);
+                    std::uint32_t litColour, std::uint32_t unlitColour);
 
 } // namespace vdisplay

@@ -2,8 +2,6 @@
 
 #include <chrono>
 
-#include "drivers/virtual/image_export.h"
-
 namespace vdisplay {
 
 namespace {
@@ -24,17 +22,28 @@ void Presenter::Start(const Settings& settings, PanelView* view, CoreServices* s
         return;
     settings_ = settings;
     view_ = view;
-    services_ = services;
+    keepFile_ = !settings.snapshot.empty();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         shared_ = LcdPanel(settings.geometry);
-        dirty_ = true; // the first picture shows a blank panel and creates the snapshot
+        dirty_ = true; // the first picture shows a blank panel
         stopping_ = false;
         listening_ = true;
+        if (keepFile_)
+            file_.Start(settings, services, shared_, Clock::now());
     }
     work_ = LcdPanel(settings.geometry);
+    try {
+        if (keepFile_ && file_.Timer() != nullptr)
+            timerThread_ = std::thread([this] { RunSnapshotTimer(); });
+        if (view_ != nullptr)
+            viewThread_ = std::thread([this] { RunView(); });
+    } catch (...) {
+        started_ = true;
+        Stop();
+        throw;
+    }
     started_ = true;
-    thread_ = std::thread([this] { Run(); });
 }
 
 void Presenter::Stop()
@@ -46,16 +55,15 @@ void Presenter::Stop()
         stopping_ = true;
     }
     wake_.notify_one();
-    if (thread_.joinable()) {
-        thread_.join();
-    } else {
-        // The thread never started: show the final state from here.
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            work_ = shared_;
-        }
-        if (Show() && !settings_.snapshot.empty())
-            WriteSnapshot();
+    if (keepFile_ && file_.Timer() != nullptr)
+        file_.Timer()->Interrupt();
+    if (viewThread_.joinable())
+        viewThread_.join();
+    if (timerThread_.joinable())
+        timerThread_.join();
+    if (keepFile_) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        file_.Finish(shared_);
     }
     started_ = false;
 }
@@ -65,9 +73,18 @@ template <class Change> void Presenter::Draw(Change change)
     bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        Clock::time_point now;
+        if (keepFile_) {
+            now = Clock::now();
+            file_.BeforeChange(shared_, now);
+        }
         change(shared_);
-        wake = listening_ && !dirty_; // later changes join the one already waiting
-        dirty_ = true;
+        if (keepFile_)
+            file_.AfterChange(shared_, now);
+        if (view_ != nullptr) {
+            wake = listening_ && !dirty_; // later changes join the one already waiting
+            dirty_ = true;
+        }
     }
     if (wake)
         wake_.notify_one();
@@ -89,25 +106,17 @@ void Presenter::CopyRegion(const FrameBufferHeader& frame, std::uint32_t x, std:
     Draw([&](LcdPanel& panel) { panel.CopyRegion(frame, x, y, width, height); });
 }
 
-void Presenter::Run()
+void Presenter::RunView()
 {
-    const bool snapshot = !settings_.snapshot.empty();
-    Clock::time_point nextShow;  // the view takes no picture before
-    Clock::time_point nextWrite; // the file takes no picture before
-    bool fileBehind = false;     // the file lacks the picture shown last
+    Clock::time_point nextShow; // the view takes no picture before
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        // Right after a write the file waits for nextWrite, gathering every
-        // change meanwhile in one wake-up; only a view wants them sooner.
-        const bool fileWaits = snapshot && Clock::now() < nextWrite;
-        listening_ = view_ != nullptr || (snapshot && !fileWaits);
-        const auto ready = [this] { return stopping_ || (dirty_ && listening_); };
-        if (fileWaits)
-            wake_.wait_until(lock, nextWrite, ready);
-        else
-            wake_.wait(lock, ready);
-        if (view_ != nullptr && dirty_ && !stopping_ && Clock::now() < nextShow)
+        listening_ = true;
+        wake_.wait(lock, [this] { return stopping_ || dirty_; });
+        if (!stopping_ && Clock::now() < nextShow) {
+            listening_ = false; // changes until then join this picture
             wake_.wait_until(lock, nextShow, [this] { return stopping_; });
+        }
         const bool last = stopping_;
         const bool took = dirty_;
         if (took)
@@ -115,19 +124,20 @@ void Presenter::Run()
         dirty_ = false;
         lock.unlock();
 
-        if (took && Show()) {
+        if (took && Show())
             nextShow = Clock::now() + kFramePeriod;
-            fileBehind = snapshot;
-        }
-        const Clock::time_point now = Clock::now();
-        if (fileBehind && (last || now >= nextWrite)) {
-            WriteSnapshot();
-            fileBehind = false;
-            nextWrite = now + std::chrono::milliseconds(settings_.snapshotInterval);
-        }
         if (last)
             return;
         lock.lock();
+    }
+}
+
+void Presenter::RunSnapshotTimer()
+{
+    DeadlineTimer& timer = *file_.Timer();
+    while (timer.Wait()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        file_.AtDeadline(shared_, Clock::now());
     }
 }
 
@@ -139,28 +149,12 @@ bool Presenter::Show() noexcept
             return false; // redrawn with the same content: nothing to show
         shown_.swap(picture_);
         shownAny_ = true;
-        if (view_ != nullptr)
-            view_->Show(shown_.data(), settings_.geometry.xPixels, settings_.geometry.yPixels);
+        view_->Show(shown_.data(), settings_.geometry.xPixels, settings_.geometry.yPixels);
         return true;
     } catch (...) {
         // Out of memory: this picture is lost; the next change tries again.
         shownAny_ = false;
         return false;
-    }
-}
-
-void Presenter::WriteSnapshot() noexcept
-{
-    try {
-        const Geometry& geometry = settings_.geometry;
-        const bool written = WriteImageFile(settings_.snapshot, shown_.data(), geometry.xPixels, geometry.yPixels,
-                                            settings_.litColour, settings_.unlitColour, fileBytes_);
-        if (!written && !snapshotFailing_ && services_ != nullptr)
-            services_->vtbl->Log(services_,
-                                 ("Virtual display: cannot write the snapshot " + settings_.snapshot).c_str());
-        snapshotFailing_ = !written;
-    } catch (...) {
-        // Out of memory: the file keeps an older picture until the next change.
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "drivers/common/lcd_panel.h"
 #include "drivers/virtual/panel_view.h"
+#include "drivers/virtual/snapshot_file.h"
 #include "drivers/virtual/virtual_settings.h"
 
 namespace vdisplay {
@@ -16,12 +17,12 @@ namespace vdisplay {
 using panelcore::LcdPanel;
 
 // Keeps the panel the drawing calls change and shows it without ever making
-// them wait for output: a drawing call changes the shared panel under a
-// short lock, and the presenter's thread composes the picture, hands it to
-// the view and writes the snapshot file. The thread wakes only when it has
-// something to do: for the view, at the first change after it last looked
-// (at most 20 times a second); for a snapshot without a view, at most once
-// per SnapshotInterval, taking every change made meanwhile.
+// them wait for the view: a drawing call changes the shared panel under a
+// short lock, and the view's thread composes the picture and hands it to the
+// view, waking at the first change after it last looked (at most 20 times a
+// second). The snapshot file is written by the drawing calls themselves, at
+// most once per SnapshotInterval, so it costs no wake-up while the panel
+// keeps changing (see SnapshotFile).
 class Presenter {
 public:
     Presenter() = default;
@@ -30,7 +31,8 @@ public:
     Presenter& operator=(const Presenter&) = delete;
 
     // Call once, before any drawing call. `view` (may be null) must outlive
-    // Stop; `services` (may be null) takes the log lines.
+    // Stop; `services` (may be null) takes the log lines. Throws when a
+    // thread or timer cannot be had.
     void Start(const Settings& settings, PanelView* view, CoreServices* services);
     // Shows the final state, then ends the thread. The view is left open.
     void Stop();
@@ -45,32 +47,32 @@ private:
     using Clock = std::chrono::steady_clock;
 
     template <class Change> void Draw(Change change);
-    void Run();
+    void RunView();
+    void RunSnapshotTimer();
     // Composes the panel taken last; true when the picture differs from
     // the one shown before (and is shown now).
     bool Show() noexcept;
-    void WriteSnapshot() noexcept;
 
     std::mutex mutex_;
     std::condition_variable wake_;
     LcdPanel shared_;       // guarded by mutex_
     bool dirty_ = false;    // guarded by mutex_
     bool stopping_ = false; // guarded by mutex_
-    bool listening_ = true; // guarded by mutex_: the thread wants a wake at the next change
-    std::thread thread_;
+    bool listening_ = true; // guarded by mutex_: the view's thread wants a wake at the next change
+    bool keepFile_ = false; // set by Start
+    SnapshotFile file_;     // guarded by mutex_
+    std::thread viewThread_;
+    std::thread timerThread_;
     bool started_ = false; // Start and Stop only
 
-    // Set by Start; then used by the presenter's thread only (and by Stop
-    // once that thread has ended).
+    // Set by Start; then used by the view's thread only (and by Stop once
+    // that thread has ended).
     Settings settings_;
     PanelView* view_ = nullptr;
-    CoreServices* services_ = nullptr;
     LcdPanel work_;
     std::vector<std::uint8_t> picture_;
     std::vector<std::uint8_t> shown_;
     bool shownAny_ = false;
-    std::vector<std::uint8_t> fileBytes_;
-    bool snapshotFailing_ = false;
 };
 
 } // namespace vdisplay

@@ -108,19 +108,18 @@ TEST(ImageExport, PbmPacksRowsAndFilesAreReplacedWhole)
         EXPECT_EQ(vdisplay::FormatForPath(path), vdisplay::ImageFormat::Pbm) << path;
 
     testenv::WorkDir dir;
-    Bytes scratch;
     const std::string png = (dir.Path() / "shot.PNG").string();
     const std::string plain = (dir.Path() / "shot.txt").string();
     std::ofstream(png) << "old content";
-    ASSERT_TRUE(vdisplay::WriteImageFile(png, picture.data(), 10, 2, 0, 0xFFFFFF, scratch));
-    ASSERT_TRUE(vdisplay::WriteImageFile(plain, picture.data(), 10, 2, 0, 0xFFFFFF, scratch));
+    ASSERT_TRUE(vdisplay::WriteImageFile(png, picture.data(), 10, 2, 0, 0xFFFFFF));
+    ASSERT_TRUE(vdisplay::WriteImageFile(plain, picture.data(), 10, 2, 0, 0xFFFFFF));
     std::ifstream pngFile(png, std::ios::binary);
     const Bytes written((std::istreambuf_iterator<char>(pngFile)), std::istreambuf_iterator<char>());
     EXPECT_EQ(Chunks(written).size(), 4u);
     EXPECT_EQ(dir.Read("shot.txt"), pbm);
     EXPECT_FALSE(std::filesystem::exists(png + ".tmp"));
     EXPECT_FALSE(
-        vdisplay::WriteImageFile((dir.Path() / "missing" / "x.pbm").string(), picture.data(), 10, 2, 0, 0, scratch));
+        vdisplay::WriteImageFile((dir.Path() / "missing" / "x.pbm").string(), picture.data(), 10, 2, 0, 0));
 }
 
 } // namespace

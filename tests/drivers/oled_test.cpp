@@ -228,11 +228,11 @@ TEST(Oled, DecodedStreamEqualsTheVirtualDisplayThroughTheDemo)
     if (std::getenv("GLANCER_UPDATE_SCREENSHOTS") != nullptr) {
         // Three pixels a pixel, the colours of a white-on-black module.
         const std::uint32_t rows = static_cast<std::uint32_t>(docsPicture.size() / 128) - 4;
-        std::vector<std::uint8_t> big(std::size_t{128 * 3} * rows * 3), bytes;
+        std::vector<std::uint8_t> big(std::size_t{128 * 3} * rows * 3);
         for (std::size_t i = 0; i < big.size(); ++i)
             big[i] = docsPicture[(i / (128 * 3) / 3) * 128 + i % (128 * 3) / 3];
         EXPECT_TRUE(vdisplay::WriteImageFile(std::string(GLANCER_TEST_SOURCE_DIR) + "/../docs/oled-demo.png",
-                                             big.data(), 128 * 3, rows * 3, 0xE8F4FF, 0x101214, bytes));
+                                             big.data(), 128 * 3, rows * 3, 0xE8F4FF, 0x101214));
     }
 }
 

@@ -17,6 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
+
 // Records every picture shown, from the presenter's thread.
 struct RecordingView : vdisplay::PanelView {
     bool Start(const vdisplay::Settings&, CoreServices*) override { return true; }
@@ -70,37 +71,90 @@ std::vector<char> FileBytes(const std::filesystem::path& path)
     return std::vector<char>(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(Presenter, WritesTheSnapshotOncePerIntervalAndTheFinalStateAtStop)
-{
-    const auto path = std::filesystem::temp_directory_path() / ("presenter-" + std::to_string(::getpid()) + ".pbm");
+struct Snapshot : ::testing::Test {
+    Snapshot()
+    {
+        settings.geometry = vdisplay::Geometry{12, 8, 2, 1};
+        settings.snapshot = path.string();
+    }
+    ~Snapshot() override
+    {
+        std::filesystem::remove(path);
+        std::filesystem::remove(want);
+    }
+    // The file as it would be for a panel showing `text`.
+    std::vector<char> Showing(const char* text)
+    {
+        vdisplay::LcdPanel panel(settings.geometry);
+        panel.WriteText(text, 0, 0);
+        std::vector<std::uint8_t> picture;
+        panel.Compose(picture);
+        EXPECT_TRUE(vdisplay::WriteImageFile(want.string(), picture.data(), 12, 8, settings.litColour,
+                                             settings.unlitColour));
+        return FileBytes(want);
+    }
+
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("snapshot-" + std::to_string(::getpid()) + ".pbm");
+    const std::filesystem::path want = path.string() + ".want.pbm";
     vdisplay::Settings settings;
-    settings.geometry = vdisplay::Geometry{12, 8, 2, 1};
-    settings.snapshot = path.string();
+};
+
+// Drawing calls on the refresh grid, with the times given, against one file.
+TEST_F(Snapshot, WritesWholeRefreshesFromDrawingCallsAndTheTimerOnlyWhatIsLeft)
+{
+    using Clock = vdisplay::SnapshotFile::Clock;
+    settings.snapshotInterval = 1000;
+    const Clock::time_point t0 = Clock::now() - 10s; // the first writes happen in the past
+    vdisplay::LcdPanel panel(settings.geometry);
+    vdisplay::SnapshotFile file;
+    file.Start(settings, nullptr, panel, t0);
+    EXPECT_EQ(FileBytes(path), Showing(""));
+    const auto draw = [&](const char* text, std::chrono::milliseconds at) {
+        file.BeforeChange(panel, t0 + at);
+        panel.WriteText(text, 0, 0);
+        file.AfterChange(panel, t0 + at);
+    };
+
+    draw("ab", 250ms);
+    draw("cd", 500ms);
+    EXPECT_EQ(FileBytes(path), Showing("")) << "written within the interval";
+    draw("ef", 1000ms); // due: the file takes the panel as the refresh at 500 ms left it
+    EXPECT_EQ(FileBytes(path), Showing("cd"));
+    file.AtDeadline(panel, t0 + 1500ms);
+    EXPECT_EQ(FileBytes(path), Showing("cd")) << "written by the timer before its interval";
+    file.AtDeadline(panel, t0 + 2500ms);
+    EXPECT_EQ(FileBytes(path), Showing("ef"));
+
+    // The timer is real: a change after a quiet spell is written one tick later.
+    draw("gh", std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0));
+    ASSERT_NE(file.Timer(), nullptr);
+    ASSERT_TRUE(file.Timer()->Wait());
+    file.AtDeadline(panel, Clock::now());
+    EXPECT_EQ(FileBytes(path), Showing("gh"));
+    draw("ij", 20s);
+    file.Finish(panel);
+    EXPECT_EQ(FileBytes(path), Showing("ij"));
+    EXPECT_FALSE(std::filesystem::exists(path.string() + ".tmp")) << "the replaced picture is left behind";
+
+    settings.snapshotInterval = 0; // every change at once, no timer
+    file.Start(settings, nullptr, panel, t0);
+    EXPECT_EQ(file.Timer(), nullptr);
+    draw("kl", 0ms);
+    EXPECT_EQ(FileBytes(path), Showing("kl"));
+}
+
+TEST_F(Snapshot, PresenterKeepsTheFileAndWritesTheFinalStateAtStop)
+{
     settings.snapshotInterval = 3600000;
     vdisplay::Presenter presenter;
     presenter.Start(settings, nullptr, nullptr);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
-    const std::vector<char> blank = FileBytes(path);
-    ASSERT_FALSE(blank.empty());
-
+    EXPECT_EQ(FileBytes(path), Showing("")); // created at once
     presenter.WriteText("ab", 0, 0);
     presenter.Clear();
     presenter.WriteText("cd", 0, 0);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(FileBytes(path), blank); // within the interval: not replaced
     presenter.Stop();
-
-    vdisplay::LcdPanel expected(settings.geometry);
-    expected.WriteText("cd", 0, 0);
-    std::vector<std::uint8_t> picture, bytes;
-    expected.Compose(picture);
-    const auto want = path.string() + ".want.pbm";
-    ASSERT_TRUE(vdisplay::WriteImageFile(want, picture.data(), 12, 8, settings.litColour, settings.unlitColour, bytes));
-    EXPECT_EQ(FileBytes(path), FileBytes(want));
-    std::filesystem::remove(path);
-    std::filesystem::remove(want);
+    EXPECT_EQ(FileBytes(path), Showing("cd"));
 }
 
 } // namespace
