@@ -110,6 +110,7 @@ void PanelLink::Flush()
     if (sent == Transport::Sent::All)
         return;
     panel_->Invalidate();
+    wake_.notify_all(); // the retry thread sleeps untimed while all is well
     if (sent == Transport::Sent::Stalled) {
         if (!retrying_)
             glancer::Log(name_ + ": " + where_ + " is not taking data; showing nothing until it does");
@@ -139,7 +140,9 @@ bool PanelLink::TryOpen(bool quiet)
 void PanelLink::Retry()
 {
     std::unique_lock<std::mutex> lock(mutex_);
+    const auto troubled = [this] { return state_ == State::Lost || state_ == State::Stalled; };
     while (!stopping_) {
+        wake_.wait(lock, [&] { return stopping_ || troubled(); });
         wake_.wait_for(lock, retryPeriod_, [this] { return stopping_; });
         if (stopping_)
             break;

@@ -8,7 +8,8 @@
 //    gives up after a short bounded time, so a refresh never waits longer.
 //  - Lost (unplugged, I/O error): one log line, the device is closed, and a
 //    thread tries to open it again every few seconds; once it is back it is
-//    initialised and shown the whole picture.
+//    initialised and shown the whole picture. While the device is well, that
+//    thread sleeps until a send fails.
 //  - Stalled (the device stopped reading): one log line, output is dropped
 //    until a full redraw goes through again, tried by the same thread.
 #include <chrono>

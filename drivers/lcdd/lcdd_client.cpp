@@ -12,8 +12,8 @@ constexpr auto kHandshakeWait = 2s;
 constexpr auto kStallLimit = 10s;           // a server that takes nothing this long is gone
 constexpr std::size_t kMaxQueued = 1 << 18; // so is one that lets this much pile up
 constexpr std::size_t kMaxLine = 4096;
-constexpr auto kPoll = 20ms; // how soon queued commands leave
 constexpr auto kLastFlush = 1s;
+constexpr auto kNever = LineSocket::Clock::time_point::max();
 
 // "connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8"
 bool ParseGreeting(const std::string& line, charpanel::Geometry& size, std::uint32_t& cellHeight)
@@ -70,6 +70,7 @@ void LcddClient::Stop()
         stopping_ = true;
     }
     wake_.notify_one();
+    socket_.Wake();
     thread_.join();
     socket_.Close();
 }
@@ -79,29 +80,48 @@ DisplayInfo LcddClient::Info() const
     return panel_ != nullptr ? panel_->Info() : charpanel::InfoFor(charpanel::Geometry{});
 }
 
+// The thread is woken once, by the call that queues the first command since
+// it last took the queue; it sends from its own wake-up. (Sending here
+// instead would save that wake-up but not the one for the server's answers,
+// and the thread must be wakeable anyway for Stop and for what the socket
+// did not take, so the socket stays the thread's alone.)
+template <typename Draw>
+void LcddClient::Drawing(Draw draw)
+{
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (panel_ == nullptr)
+            return;
+        const bool idle = queued_.empty();
+        draw();
+        wake = idle && !queued_.empty();
+    }
+    if (wake)
+        socket_.Wake();
+}
+
 void LcddClient::Clear()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (panel_ != nullptr)
-        panel_->Clear();
+    Drawing([this] { panel_->Clear(); });
 }
 
 void LcddClient::WriteText(const char* text, std::uint32_t x, std::uint32_t y)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (panel_ != nullptr && !panel_->WriteText(text, x, y) && !cutLogged_) {
-        cutLogged_ = true;
-        Log("LCDd: text at column " + std::to_string(x) + ", row " + std::to_string(y) + " is cut at the panel's " +
-            std::to_string(panel_->Size().columns) + " x " + std::to_string(panel_->Size().rows) + " (logged once)");
-    }
+    Drawing([&] {
+        if (!panel_->WriteText(text, x, y) && !cutLogged_) {
+            cutLogged_ = true;
+            Log("LCDd: text at column " + std::to_string(x) + ", row " + std::to_string(y) +
+                " is cut at the panel's " + std::to_string(panel_->Size().columns) + " x " +
+                std::to_string(panel_->Size().rows) + " (logged once)");
+        }
+    });
 }
 
 void LcddClient::UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
                               std::uint32_t height)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (panel_ != nullptr)
-        panel_->UpdateRegion(frame, x, y, width, height);
+    Drawing([&] { panel_->UpdateRegion(frame, x, y, width, height); });
 }
 
 bool LcddClient::Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight)
@@ -115,7 +135,7 @@ bool LcddClient::Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight)
         error = "cannot reach the server at " + Where() + " (" + error + ")";
     while (ok && heard_.find('\n') == std::string::npos) {
         ok = LineSocket::Clock::now() < deadline;
-        if (ok && socket_.Wait(false, kPoll))
+        if (ok && socket_.Wait(false, deadline))
             ok = socket_.Receive(heard_, error);
         if (!ok)
             error = "no greeting from the server at " + Where() + (error.empty() ? "" : " (" + error + ")");
@@ -154,12 +174,13 @@ void LcddClient::TakeScreen(std::uint32_t cellHeight)
 
 void LcddClient::Run()
 {
+    auto flushBy = kNever; // once stopping, how long what is queued may take to leave
     for (;;) {
-        bool last;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            last = stopping_;
-            if (!socket_.IsOpen() && !last) {
+            if (stopping_ && flushBy == kNever)
+                flushBy = LineSocket::Clock::now() + kLastFlush;
+            if (!socket_.IsOpen() && !stopping_) {
                 lock.unlock();
                 charpanel::Geometry size;
                 std::uint32_t cellHeight = 8;
@@ -177,46 +198,52 @@ void LcddClient::Run()
         }
         if (!socket_.IsOpen())
             return;
-        if (Exchange(last) && last) {
+        if (Exchange(flushBy) && flushBy != kNever &&
+            (sending_.empty() || LineSocket::Clock::now() >= flushBy)) {
             socket_.Close();
             return;
         }
     }
 }
 
-// Sends what is queued and reads what arrived; false when the server is lost.
-bool LcddClient::Exchange(bool last)
+// One round: sends what is queued and what the socket took too little of,
+// sleeps, reads what arrived; false when the server is lost. Idle and
+// healthy, the sleep has no end but the server's next words or a drawing
+// call's wake; only output the server is not taking has a deadline.
+bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
 {
+    const auto now = LineSocket::Clock::now();
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (sending_.empty())
+            lastProgress_ = now; // nothing owed until now: no stall
         sending_.append(queued_);
         queued_.clear();
     }
+    if (sending_.size() > kMaxQueued || now - lastProgress_ > kStallLimit) {
+        Lost("the server stopped reading");
+        return false;
+    }
     std::string error;
-    const auto give = last ? LineSocket::Clock::now() + kLastFlush : LineSocket::Clock::now();
-    do {
-        if (sending_.size() > kMaxQueued || LineSocket::Clock::now() - lastProgress_ > kStallLimit) {
-            Lost("the server stopped reading");
-            return false;
-        }
-        const long sent = sending_.empty() ? 0 : socket_.Send(sending_.data(), sending_.size(), error);
-        if (sent < 0) {
-            Lost(error);
-            return false;
-        }
-        sending_.erase(0, static_cast<std::size_t>(sent));
-        if (sent > 0 || sending_.empty())
-            lastProgress_ = LineSocket::Clock::now();
-        socket_.Wait(!sending_.empty(), kPoll);
-        if (!socket_.Receive(heard_, error)) {
-            Lost(error);
-            return false;
-        }
-        for (std::size_t end; (end = heard_.find('\n')) != std::string::npos; heard_.erase(0, end + 1))
-            Heard(heard_.substr(0, end));
-        if (heard_.size() > kMaxLine)
-            heard_.clear();
-    } while (!sending_.empty() && LineSocket::Clock::now() < give);
+    const long sent = sending_.empty() ? 0 : socket_.Send(sending_.data(), sending_.size(), error);
+    if (sent < 0) {
+        Lost(error);
+        return false;
+    }
+    if (sent > 0)
+        lastProgress_ = now;
+    sending_.erase(0, static_cast<std::size_t>(sent));
+    if (sending_.empty() && flushBy != kNever)
+        return true;
+    socket_.Wait(!sending_.empty(), sending_.empty() ? flushBy : std::min(flushBy, lastProgress_ + kStallLimit));
+    if (!socket_.Receive(heard_, error)) {
+        Lost(error);
+        return false;
+    }
+    for (std::size_t end; (end = heard_.find('\n')) != std::string::npos; heard_.erase(0, end + 1))
+        Heard(heard_.substr(0, end));
+    if (heard_.size() > kMaxLine)
+        heard_.clear();
     return true;
 }
 

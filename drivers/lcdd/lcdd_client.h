@@ -26,7 +26,8 @@ struct Endpoint {
 // thread of the client's own sends them, reads and discards what the server
 // says, and when the server is not there or goes away logs one line, tries
 // again every `retry` and then sends the whole screen again. The refresh
-// never waits for the network.
+// never waits for the network, and while nothing changes the thread sleeps
+// until the server speaks.
 class LcddClient {
 public:
     LcddClient(Endpoint endpoint, CoreServices* services, std::chrono::milliseconds retry = std::chrono::seconds(3));
@@ -53,8 +54,10 @@ private:
     bool Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight);
     // Adds Glancer's screen and queues the whole picture.
     void TakeScreen(std::uint32_t cellHeight);
+    template <typename Draw>
+    void Drawing(Draw draw);
     void Run();
-    bool Exchange(bool last);
+    bool Exchange(LineSocket::Clock::time_point flushBy);
     void Heard(const std::string& line);
     void Lost(const std::string& why);
     std::string Where() const;

@@ -41,9 +41,9 @@ std::string ErrorText(int error)
         result.pop_back();
     return result;
 }
-int PollOne(pollfd& wait, int milliseconds)
+int Poll(pollfd* waits, int count, int milliseconds)
 {
-    return WSAPoll(&wait, 1, milliseconds);
+    return WSAPoll(waits, static_cast<ULONG>(count), milliseconds);
 }
 void CloseNative(std::uintptr_t fd)
 {
@@ -71,9 +71,9 @@ std::string ErrorText(int error)
 {
     return std::strerror(error);
 }
-int PollOne(pollfd& wait, int milliseconds)
+int Poll(pollfd* waits, int count, int milliseconds)
 {
-    return ::poll(&wait, 1, milliseconds);
+    return ::poll(waits, static_cast<nfds_t>(count), milliseconds);
 }
 void CloseNative(int fd)
 {
@@ -87,7 +87,10 @@ int OpenNative(const addrinfo& at)
 
 int Remaining(LineSocket::Clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - LineSocket::Clock::now());
+    if (deadline == LineSocket::Clock::time_point::max())
+        return -1;
+    // Rounded up, so that a wait never ends just before its deadline.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - LineSocket::Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -99,11 +102,14 @@ LineSocket::LineSocket()
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
 #endif
+    OpenWaker();
 }
 
 LineSocket::~LineSocket()
 {
     Close();
+    if (waker_ != kNone)
+        CloseNative(waker_);
 #ifdef _WIN32
     WSACleanup();
 #endif
@@ -129,7 +135,7 @@ bool LineSocket::Connect(const std::string& host, std::uint16_t port, Clock::tim
         int code = connect(fd_, at->ai_addr, static_cast<int>(at->ai_addrlen)) == 0 ? 0 : LastError();
         if (code != 0 && WouldBlock(code)) {
             pollfd wait{fd_, POLLOUT, 0};
-            code = PollOne(wait, Remaining(deadline)) == 1 ? 0 : -1;
+            code = Poll(&wait, 1, Remaining(deadline)) == 1 ? 0 : -1;
             socklen_t size = sizeof code;
             if (code == 0)
                 getsockopt(fd_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size);
@@ -188,10 +194,46 @@ bool LineSocket::Receive(std::string& in, std::string& error)
     }
 }
 
-bool LineSocket::Wait(bool writing, std::chrono::milliseconds timeout)
+// The waker is a datagram socket connected to itself: a byte sent to it makes
+// the wait's poll return. Winsock polls only sockets, so the same trick
+// serves both systems.
+void LineSocket::OpenWaker()
 {
-    pollfd wait{fd_, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0};
-    return PollOne(wait, static_cast<int>(timeout.count())) > 0;
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addrinfo kind{};
+    kind.ai_family = AF_INET;
+    kind.ai_socktype = SOCK_DGRAM;
+    waker_ = OpenNative(kind);
+    socklen_t size = sizeof at;
+    if (waker_ != kNone && (bind(waker_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+                            getsockname(waker_, reinterpret_cast<sockaddr*>(&at), &size) != 0 ||
+                            connect(waker_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0)) {
+        CloseNative(waker_);
+        waker_ = kNone;
+    }
+}
+
+void LineSocket::Wake()
+{
+    if (waker_ != kNone)
+        send(waker_, "w", 1, kSendFlags); // when it is full, a wake is pending anyway
+}
+
+bool LineSocket::Wait(bool writing, Clock::time_point deadline)
+{
+    pollfd waits[2] = {{fd_, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0}, {waker_, POLLIN, 0}};
+    int timeout = Remaining(deadline);
+    if (waker_ == kNone && (timeout < 0 || timeout > 20))
+        timeout = 20; // nothing can wake us, so look again soon
+    const int ready = Poll(waits, waker_ != kNone ? 2 : 1, timeout);
+    if (waits[1].revents != 0) {
+        char drained[64];
+        while (recv(waker_, drained, sizeof drained, 0) > 0) {
+        }
+    }
+    return ready > 0 && waits[0].revents != 0;
 }
 
 } // namespace lcdd

@@ -7,8 +7,8 @@
 
 namespace lcdd {
 
-// A TCP connection that never blocks: every wait is bounded by its caller.
-// Errors come back as text for the log.
+// A TCP connection that never blocks, and a way for another thread to cut
+// the owner's wait short. Errors come back as text for the log.
 class LineSocket {
 public:
     using Clock = std::chrono::steady_clock;
@@ -28,8 +28,11 @@ public:
     // Appends what has arrived to `in`; false when the server closed or failed.
     bool Receive(std::string& in, std::string& error);
     // Waits until something arrived (or, with `writing`, until there is room
-    // to send), at most `timeout`. True when ready.
-    bool Wait(bool writing, std::chrono::milliseconds timeout);
+    // to send), until Wake is called or until `deadline` (Clock::time_point::max()
+    // for none). True when the connection is ready.
+    bool Wait(bool writing, Clock::time_point deadline);
+    // Ends the current or next Wait early; safe from any thread.
+    void Wake();
 
 private:
 #ifdef _WIN32
@@ -39,7 +42,10 @@ private:
     using Handle = int;
     static constexpr Handle kNone = -1;
 #endif
+    void OpenWaker();
+
     Handle fd_ = kNone;
+    Handle waker_ = kNone; // set once, before any other thread can call Wake
 };
 
 } // namespace lcdd

@@ -79,12 +79,13 @@ class SerialLcd(harness.Case):
 
     def test_an_unchanged_screen_sends_nothing(self):
         work, lcd = self.setup(screens=STATIC, plugins=("serial-lcd",))
-        work.start()
+        process = work.start()
         self.wait_text(lcd, "Still 25\u00b0C", row=0)
         time.sleep(0.5)
         start = time.monotonic()
-        time.sleep(10)
+        woke = harness.wakeups(process, 10)
         self.assertEqual(lcd.bytes_since(start), 0)
+        self.assertLess(sum(woke[1:]), 2, f"threads besides the refresh wake while nothing changes: {woke}")
         self.assertTrue(any(c in "01234567" for line in lcd.text()[1:] for c in line), lcd.text())
 
     def test_a_device_that_stops_reading_does_not_stall_the_program(self):

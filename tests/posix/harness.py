@@ -119,6 +119,23 @@ def wait_for(condition, what, timeout=TIMEOUT):
     raise AssertionError("timed out waiting for " + what)
 
 
+def wakeups(process, seconds):
+    """Each thread's wake-ups (voluntary context switches) over `seconds`, most first."""
+    def sample():
+        counts = {}
+        for tid in os.listdir(f"/proc/{process.pid}/task"):
+            try:
+                with open(f"/proc/{process.pid}/task/{tid}/status") as status:
+                    counts[tid] = next(int(line.split()[1]) for line in status if line.startswith("voluntary_ctxt"))
+            except FileNotFoundError:
+                pass  # the thread ended
+        return counts
+    before = sample()
+    time.sleep(seconds)
+    after = sample()
+    return sorted((count - before.get(tid, 0) for tid, count in after.items()), reverse=True)
+
+
 def stop(process, sig=signal.SIGTERM):
     """Sends `sig`, waits for the end; gives (exit status, stdout, stderr)."""
     process.send_signal(sig)

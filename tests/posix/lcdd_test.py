@@ -156,8 +156,9 @@ class LcddDriver(harness.Case):
         wait_for(lambda: server.shows('Quiet "screen" \\ 1') and server.shows("cut o"), "the static screen")
         time.sleep(0.5)
         sent = proxy.sent
-        time.sleep(2)
+        woke = harness.wakeups(process, 2)
         self.assertEqual(proxy.sent, sent)
+        self.assertLess(sum(woke), 10, "the program wakes while nothing changes")  # the refresh's 2, no polling
         self.assertLess(sent, 1000)
         self.assertIn("LCDd: text at column 15, row 3 is cut at the panel's 20 x 4 (logged once)", work.log())
         self.assertEqual(stop(process)[0], 0)
