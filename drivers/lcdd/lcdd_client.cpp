@@ -85,8 +85,7 @@ DisplayInfo LcddClient::Info() const
 // instead would save that wake-up but not the one for the server's answers,
 // and the thread must be wakeable anyway for Stop and for what the socket
 // did not take, so the socket stays the thread's alone.)
-template <typename Draw>
-void LcddClient::Drawing(Draw draw)
+template <typename Draw> void LcddClient::Drawing(Draw draw)
 {
     bool wake = false;
     {
@@ -111,9 +110,9 @@ void LcddClient::WriteText(const char* text, std::uint32_t x, std::uint32_t y)
     Drawing([&] {
         if (!panel_->WriteText(text, x, y) && !cutLogged_) {
             cutLogged_ = true;
-            Log("LCDd: text at column " + std::to_string(x) + ", row " + std::to_string(y) +
-                " is cut at the panel's " + std::to_string(panel_->Size().columns) + " x " +
-                std::to_string(panel_->Size().rows) + " (logged once)");
+            Log("LCDd: text at column " + std::to_string(x) + ", row " + std::to_string(y) + " is cut at the panel's " +
+                std::to_string(panel_->Size().columns) + " x " + std::to_string(panel_->Size().rows) +
+                " (logged once)");
         }
     });
 }
@@ -198,8 +197,7 @@ void LcddClient::Run()
         }
         if (!socket_.IsOpen())
             return;
-        if (Exchange(flushBy) && flushBy != kNever &&
-            (sending_.empty() || LineSocket::Clock::now() >= flushBy)) {
+        if (Exchange(flushBy) && flushBy != kNever && (sending_.empty() || LineSocket::Clock::now() >= flushBy)) {
             socket_.Close();
             return;
         }

@@ -54,8 +54,7 @@ private:
     bool Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight);
     // Adds Glancer's screen and queues the whole picture.
     void TakeScreen(std::uint32_t cellHeight);
-    template <typename Draw>
-    void Drawing(Draw draw);
+    template <typename Draw> void Drawing(Draw draw);
     void Run();
     bool Exchange(LineSocket::Clock::time_point flushBy);
     void Heard(const std::string& line);
