@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "core/core.h"
 #include "tests/common/test_env.h"
 
@@ -31,9 +28,8 @@ TEST(StartUp, RunsTheTimerOnlyAfterASuccessfulInitAndUntilShutDown)
     ASSERT_TRUE(StartUp(core, timer));
     EXPECT_TRUE(timer.Running());
     EXPECT_TRUE(core.factories.empty()); // they lived on StartUp's stack
-    for (int i = 0; i < 200 && LinesStartingWith(dir.Lines("driver_calls.txt"), "writeText 0 0 A").empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(LinesStartingWith(dir.Lines("driver_calls.txt"), "writeText 0 0 A").empty());
+    EXPECT_TRUE(testenv::WaitFor(
+        [&] { return testenv::FindLine(dir.Lines("driver_calls.txt"), "writeText 0 0 A") != std::string::npos; }));
 
     ShutDown(core, timer);
     EXPECT_FALSE(timer.Running());

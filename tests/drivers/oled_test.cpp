@@ -9,7 +9,6 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
-#include <thread>
 
 #include "core/core.h"
 #include "drivers/oled/oled_panel.h"
@@ -87,16 +86,7 @@ struct FakeBus : oled::I2cLink {
     int opens = 0;
 };
 
-template <class Condition> bool WaitFor(Condition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using testenv::WaitFor;
 
 // The Virtual display's panel and an OLED, fed the same calls.
 struct Pair {
