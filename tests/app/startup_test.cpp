@@ -7,8 +7,6 @@
 
 namespace {
 
-using testenv::LinesStartingWith;
-
 TEST(StartUp, RunsTheTimerOnlyAfterASuccessfulInitAndUntilShutDown)
 {
     testenv::EngineDir dir;
@@ -18,7 +16,6 @@ TEST(StartUp, RunsTheTimerOnlyAfterASuccessfulInitAndUntilShutDown)
         EXPECT_FALSE(StartUp(failing, timer));
         EXPECT_FALSE(timer.Running());
         ShutDown(failing, timer);
-        EXPECT_EQ(dir.LogLines().back(), "Glancer shutting down");
     }
     dir.AddPlugin("recorddriver");
     dir.WriteScreens({{"A", {}, {}}});
@@ -33,10 +30,7 @@ TEST(StartUp, RunsTheTimerOnlyAfterASuccessfulInitAndUntilShutDown)
 
     ShutDown(core, timer);
     EXPECT_FALSE(timer.Running());
-    const auto log = dir.LogLines();
-    EXPECT_EQ(LinesStartingWith(log, "Factory added: ").size(), 12u);
-    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
-              (std::vector<std::string>{"IDisplayDriver released", "Glancer shutting down"}));
+    EXPECT_EQ(dir.Lines("driver_calls.txt").back(), "release");
 }
 
 } // namespace
