@@ -25,23 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 using Calls = std::vector<std::string>;
 
-std::mutex logMutex;
-std::vector<std::string> logged;
-const CoreServicesVtbl kLogOnly = [] {
-    CoreServicesVtbl table{};
-    table.Log = [](CoreServices*, const char* text) {
-        std::lock_guard<std::mutex> lock(logMutex);
-        logged.push_back(text);
-    };
-    return table;
-}();
-CoreServices services{&kLogOnly};
-
-std::vector<std::string> Logged()
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    return logged;
-}
+using fakesettings::Logged;
+using fakesettings::services;
 
 // A module on a bus that the test can unplug or make refuse (no acknowledge).
 struct FakeBus : oled::I2cLink {
@@ -228,10 +213,7 @@ TEST(Oled, DecodedStreamEqualsTheVirtualDisplayThroughTheDemo)
 
 TEST(Oled, AnUnpluggedModuleIsLoggedOnceRetriedAndRedrawnInFull)
 {
-    {
-        std::lock_guard<std::mutex> lock(logMutex);
-        logged.clear();
-    }
+    fakesettings::Reset();
     oled::Config config;
     config.height = 32;
     auto opens = [](Pair& pair) {
