@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,16 +15,13 @@ struct NetRates {
 // Turns cumulative interface counters into rates. Each interface keeps its
 // own baseline, so one that appears, disappears or whose counter goes
 // backwards (a reset or a 32-bit wrap) adds nothing for that interval
-// instead of a negative or enormous rate.
+// instead of a negative or enormous rate. Steady sampling allocates
+// nothing: the baselines reuse their storage.
 class NetMeter {
 public:
     NetRates Update(const std::vector<NetCounter>& now, double seconds);
     void Reset();
 
 private:
-    struct Baseline {
-        std::uint64_t received = 0;
-        std::uint64_t sent = 0;
-    };
-    std::map<std::string, Baseline> baselines;
+    std::vector<NetCounter> baselines;
 };

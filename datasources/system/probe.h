@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -7,8 +8,10 @@
 #include <vector>
 
 // Raw readings of the machine, one platform's implementation each
-// (probe_linux.cpp, probe_win32.cpp). Every call may be slow (files, disks),
-// so only the sampler thread makes them.
+// (probe_linux.cpp, probe_win32.cpp). All but Disk are quick (small kernel
+// files, system calls) and allocate nothing once the buffers they reuse have
+// grown; Disk may block for seconds on a network drive or a sleeping disk.
+// A probe is used by one thread at a time.
 
 // Cumulative CPU time in any unit, all CPUs together.
 struct CpuTimes {
@@ -42,8 +45,8 @@ public:
     // Every interface except loopback; false when none can be read.
     virtual bool Network(std::vector<NetCounter>& out) = 0;
     virtual std::optional<DiskSpace> Disk(const std::string& path) = 0;
-    // Empty when unknown.
-    virtual std::string Hostname() = 0;
+    // Writes the terminated host name, cut to fit; false when unknown.
+    virtual bool Hostname(char* out, std::size_t size) = 0;
 };
 
 // The probe of the platform this module was built for.

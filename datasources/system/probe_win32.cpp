@@ -1,5 +1,6 @@
 // The probe on Windows: system times, memory status, the interface table
-// of the IP helper and the free space of a drive.
+// of the IP helper and the free space of a drive (GetDiskFreeSpaceEx, the
+// one call that can block, on a network or sleeping drive).
 
 // The order matters: the extended interface table is declared only after
 // the IPv6 definitions.
@@ -11,6 +12,7 @@
 
 #include <iphlpapi.h>
 
+#include <charconv>
 #include <string>
 
 #include "datasources/system/probe.h"
@@ -48,10 +50,10 @@ public:
 
     bool Network(std::vector<NetCounter>& out) override
     {
-        out.clear();
         MIB_IF_TABLE2* table = nullptr;
         if (GetIfTable2(&table) != NO_ERROR || table == nullptr)
             return false;
+        std::size_t used = 0;
         try {
             for (ULONG i = 0; i < table->NumEntries; ++i) {
                 const MIB_IF_ROW2& row = table->Table[i];
@@ -60,13 +62,22 @@ public:
                 if (row.Type == IF_TYPE_SOFTWARE_LOOPBACK || row.InterfaceAndOperStatusFlags.FilterInterface ||
                     !row.InterfaceAndOperStatusFlags.HardwareInterface)
                     continue;
-                out.push_back(NetCounter{std::to_string(row.InterfaceLuid.Value), row.InOctets, row.OutOctets});
+                // Entries are overwritten, not rebuilt, so their names keep
+                // their storage from one sample to the next.
+                if (used == out.size())
+                    out.emplace_back();
+                NetCounter& counter = out[used++];
+                char name[24];
+                counter.name.assign(name, std::to_chars(name, name + sizeof name, row.InterfaceLuid.Value).ptr);
+                counter.received = row.InOctets;
+                counter.sent = row.OutOctets;
             }
         } catch (...) {
             FreeMibTable(table);
             throw;
         }
         FreeMibTable(table);
+        out.resize(used);
         return true;
     }
 
@@ -84,14 +95,10 @@ public:
         return DiskSpace{total.QuadPart - totalFree.QuadPart, available.QuadPart};
     }
 
-    std::string Hostname() override
+    bool Hostname(char* out, std::size_t size) override
     {
-        char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-        DWORD size = sizeof name;
-        if (!GetComputerNameA(name, &size))
-            return std::string();
-        name[sizeof name - 1] = '\0';
-        return name;
+        DWORD length = static_cast<DWORD>(size);
+        return size != 0 && GetComputerNameExA(ComputerNameDnsHostname, out, &length) != 0;
     }
 };
 

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-// One sample of everything the data source shows, texts already formatted,
-// so handing a value out is a plain copy. Unknown values stay 0 / "?".
+// The probe calls a value comes from. Reading a value refreshes its own
+// group only, so a screen showing the CPU load reads /proc/stat and nothing
+// else.
+enum class Group : std::uint8_t { None, Cpu, Memory, Uptime, Network, Host, Disk };
+inline constexpr std::size_t kGroupCount = 7;
+
+// The latest sample of every group, texts already formatted, so handing a
+// value out is a plain copy. Unknown values stay 0 / "?".
 struct Readings {
     double cpuLoad = 0.0; // percent
     std::int32_t memoryUsedMiB = 0;

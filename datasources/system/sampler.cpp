@@ -19,12 +19,17 @@ std::int32_t Percent(std::uint64_t part, std::uint64_t whole)
     return static_cast<std::int32_t>(std::lround(static_cast<double>(part) * 100.0 / static_cast<double>(whole)));
 }
 
+std::size_t Slot(Group group)
+{
+    return static_cast<std::size_t>(group);
+}
+
 } // namespace
 
-Sampler::Sampler(std::unique_ptr<SystemProbe> probe, std::string diskPath, std::function<void(bool)> onHighLoad,
-                 std::chrono::milliseconds period, std::chrono::milliseconds idleAfter)
-    : probe(std::move(probe)), diskPath(std::move(diskPath)), onHighLoad(std::move(onHighLoad)), period(period),
-      idleAfter(idleAfter)
+Sampler::Sampler(std::unique_ptr<SystemProbe> quick, std::unique_ptr<SystemProbe> disk, std::string diskPath,
+                 std::function<void(bool)> onHighLoad, SamplerOptions options)
+    : quick(std::move(quick)), disk(std::move(disk)), diskPath(std::move(diskPath)), onHighLoad(std::move(onHighLoad)),
+      options(std::move(options))
 {
 }
 
@@ -39,9 +44,11 @@ void Sampler::Start()
         return;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        stopping = false;
-        sleeping = false;
-        lastRead = Clock::now(); // a start counts as a read: screens read after it
+        stopped = false;
+        cpuReadAt = options.now();
+        // Read the disk once now: a disk value on a slowly refreshed item
+        // would otherwise show "?" until its second refresh.
+        diskWanted = true;
     }
     thread = std::thread([this] { Run(); });
 }
@@ -50,140 +57,181 @@ void Sampler::Stop()
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        stopping = true;
+        stopped = true;
     }
     wake.notify_all();
     if (thread.joinable())
         thread.join();
-    ForgetHighLoad();
+    std::lock_guard<std::mutex> lock(mutex);
+    ReportLoad(false);
 }
 
-void Sampler::ForgetHighLoad()
+Readings Sampler::Read(Group group)
 {
-    if (highLoad) {
-        highLoad = false;
-        if (onHighLoad)
-            onHighLoad(false);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (stopped || group == Group::None)
+        return latest;
+    const SteadyTime now = options.now();
+    if (group == Group::Cpu)
+        cpuReadAt = now;
+    if (!Older(group, now, options.period - options.tolerance))
+        return latest;
+    if (group != Group::Disk) {
+        try {
+            Sample(group, now);
+        } catch (...) {
+            // Out of memory: the previous values stay.
+        }
+    } else if (!diskWanted) {
+        diskWanted = true;
+        wake.notify_one();
+    }
+    return latest;
+}
+
+bool Sampler::Older(Group group, SteadyTime now, Duration age) const
+{
+    return !sampled[Slot(group)] || now - sampledAt[Slot(group)] >= age;
+}
+
+void Sampler::Sample(Group group, SteadyTime now)
+{
+    const Duration since = sampled[Slot(group)] ? now - sampledAt[Slot(group)] : Duration::zero();
+    // Marked first: a probe that throws is tried again a period later, not
+    // at every read.
+    sampledAt[Slot(group)] = now;
+    sampled[Slot(group)] = true;
+    switch (group) {
+    case Group::Cpu:
+        SampleCpu();
+        break;
+    case Group::Memory:
+        if (const std::optional<MemoryInfo> memory = quick->Memory();
+            memory && memory->availableBytes <= memory->totalBytes) {
+            const std::uint64_t used = memory->totalBytes - memory->availableBytes;
+            latest.memoryUsedMiB = Clamp(used >> 20);
+            latest.memoryTotalMiB = Clamp(memory->totalBytes >> 20);
+            latest.memoryPercent = Percent(used, memory->totalBytes);
+        } else {
+            latest.memoryUsedMiB = latest.memoryTotalMiB = latest.memoryPercent = 0;
+        }
+        break;
+    case Group::Uptime: {
+        const std::int64_t uptime = quick->UptimeSeconds().value_or(0);
+        latest.uptimeSeconds = Clamp(uptime > 0 ? static_cast<std::uint64_t>(uptime) : 0);
+        FormatUptime(latest.uptimeSeconds, latest.uptimeText, sizeof latest.uptimeText);
+        break;
+    }
+    case Group::Network:
+        SampleNetwork(since);
+        break;
+    case Group::Host:
+        if (!quick->Hostname(latest.hostname, sizeof latest.hostname))
+            latest.hostname[0] = '\0';
+        break;
+    default:
+        break;
     }
 }
 
-Readings Sampler::Latest()
+// The CPU load and the network rates are over the time since their previous
+// sample, however long: a screen coming back to them after a minute first
+// shows that minute's average, a true figure, rather than a zero that looks
+// like an idle machine; the next read shows the last second again.
+void Sampler::SampleCpu()
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    lastRead = Clock::now();
-    const Readings copy = latest;
-    const bool wakeUp = sleeping;
-    sleeping = false;
-    lock.unlock();
-    if (wakeUp)
-        wake.notify_all();
-    return copy;
-}
-
-bool Sampler::Sleeping() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return sleeping;
-}
-
-void Sampler::SampleNow(double seconds)
-{
-    Readings next;
-
-    if (const std::optional<CpuTimes> times = probe->Cpu()) {
+    if (const std::optional<CpuTimes> times = quick->Cpu()) {
         if (const std::optional<double> load = cpu.Update(*times))
-            cpuLoad = *load;
+            latest.cpuLoad = *load;
     } else {
         cpu.Reset();
-        cpuLoad = 0.0;
+        latest.cpuLoad = 0.0;
     }
-    next.cpuLoad = cpuLoad;
+    ReportLoad(latest.cpuLoad >= kHighLoad);
+}
 
-    if (const std::optional<MemoryInfo> memory = probe->Memory();
-        memory && memory->availableBytes <= memory->totalBytes) {
-        const std::uint64_t used = memory->totalBytes - memory->availableBytes;
-        next.memoryUsedMiB = Clamp(used >> 20);
-        next.memoryTotalMiB = Clamp(memory->totalBytes >> 20);
-        next.memoryPercent = Percent(used, memory->totalBytes);
-    }
-
-    const std::int64_t uptime = probe->UptimeSeconds().value_or(0);
-    next.uptimeSeconds = Clamp(uptime > 0 ? static_cast<std::uint64_t>(uptime) : 0);
-    FormatUptime(next.uptimeSeconds, next.uptimeText, sizeof next.uptimeText);
-
-    if (probe->Network(counters)) {
+void Sampler::SampleNetwork(Duration since)
+{
+    const double seconds = std::chrono::duration<double>(since).count(); // 0 at first: no rate yet
+    if (quick->Network(counters)) {
         const NetRates rates = net.Update(counters, seconds);
-        next.netReceive = rates.receive;
-        next.netSend = rates.send;
-        FormatNetRates(rates.receive, rates.send, next.netText, sizeof next.netText);
+        latest.netReceive = rates.receive;
+        latest.netSend = rates.send;
+        FormatNetRates(rates.receive, rates.send, latest.netText, sizeof latest.netText);
     } else {
         net.Reset();
+        latest.netReceive = latest.netSend = 0.0;
+        CopyText("?", latest.netText, sizeof latest.netText);
     }
+}
 
-    if (const std::optional<DiskSpace> disk = probe->Disk(diskPath)) {
-        const std::uint64_t total = disk->usedBytes + disk->freeBytes;
-        next.diskUsedPercent = total >= disk->usedBytes ? Percent(disk->usedBytes, total) : 0;
-        FormatDiskFree(disk->freeBytes, next.diskFree, sizeof next.diskFree);
+void Sampler::StoreDisk(const std::optional<DiskSpace>& space, SteadyTime now)
+{
+    if (space) {
+        const std::uint64_t total = space->usedBytes + space->freeBytes;
+        latest.diskUsedPercent = total >= space->usedBytes ? Percent(space->usedBytes, total) : 0;
+        FormatDiskFree(space->freeBytes, latest.diskFree, sizeof latest.diskFree);
+    } else {
+        latest.diskUsedPercent = 0;
+        CopyText("?", latest.diskFree, sizeof latest.diskFree);
     }
+    sampledAt[Slot(Group::Disk)] = now;
+    sampled[Slot(Group::Disk)] = true;
+    diskWanted = false;
+}
 
-    CopyText(probe->Hostname().c_str(), next.hostname, sizeof next.hostname);
+void Sampler::ReportLoad(bool high)
+{
+    if (high == highLoad)
+        return;
+    highLoad = high;
+    if (onHighLoad)
+        onHighLoad(high);
+    if (high)
+        wake.notify_one(); // the thread clears it once nobody watches
+}
 
-    const bool high = cpuLoad >= kHighLoad;
-    if (high != highLoad) {
-        highLoad = high;
-        if (onHighLoad)
-            onHighLoad(high);
-    }
-
-    std::lock_guard<std::mutex> lock(mutex);
-    latest = next;
+SteadyTime Sampler::Deadline() const
+{
+    if (options.watchLoad)
+        return sampledAt[Slot(Group::Cpu)] + options.period;
+    if (highLoad)
+        return cpuReadAt + options.watchFor;
+    return SteadyTime::max();
 }
 
 void Sampler::Run()
 {
-    Clock::time_point last;
-    Clock::time_point due;
     std::unique_lock<std::mutex> lock(mutex);
-    for (;;) {
-        // A baseline: absolute values show at once, rates from the next sample.
-        lock.unlock();
-        cpu.Reset();
-        net.Reset();
-        cpuLoad = 0.0; // not a load from before a sleep
-        last = Clock::now();
-        due = last + period;
-        try {
-            SampleNow(0.0);
-        } catch (...) {
-        }
-        lock.lock();
-        while (!wake.wait_until(lock, due, [this] { return stopping; })) {
-            const Clock::time_point now = Clock::now();
-            if (now - lastRead > idleAfter) {
-                lock.unlock();
-                ForgetHighLoad(); // before anyone can see it asleep
-                lock.lock();
-                if (Clock::now() - lastRead > idleAfter) {
-                    sleeping = true;
-                    break;
-                }
-            }
+    while (!stopped) {
+        if (diskWanted) {
+            // Unlocked: reads go on while the disk takes its time.
             lock.unlock();
+            std::optional<DiskSpace> space;
             try {
-                SampleNow(std::chrono::duration<double>(now - last).count());
+                space = disk->Disk(diskPath);
             } catch (...) {
-                // Out of memory: keep the previous readings and try again later.
             }
-            last = now;
-            due += period;
-            if (due <= now)
-                due = now + period; // after a stall, no burst of catch-up samples
             lock.lock();
+            StoreDisk(space, options.now());
+            continue;
         }
-        if (stopping)
-            return;
-        wake.wait(lock, [this] { return stopping || !sleeping; });
-        if (stopping)
-            return;
+        const SteadyTime now = options.now();
+        if (options.watchLoad && Older(Group::Cpu, now, options.period)) {
+            try {
+                Sample(Group::Cpu, now);
+            } catch (...) {
+            }
+            continue;
+        }
+        if (!options.watchLoad && highLoad && now - cpuReadAt >= options.watchFor) {
+            ReportLoad(false); // unwatched, so no longer known to be high
+            continue;
+        }
+        const SteadyTime deadline = Deadline();
+        if (deadline == SteadyTime::max())
+            wake.wait(lock);
+        else
+            wake.wait_for(lock, deadline - now);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -14,63 +15,84 @@
 #include "datasources/system/probe.h"
 #include "datasources/system/readings.h"
 
-// Samples the machine on a thread of its own, once a period, and keeps the
-// latest readings for anyone to copy. Readers never wait for the probe: the
-// lock only covers copying the finished readings. Nobody reading for
-// `idleAfter` puts the thread to sleep until the next read, which wakes it.
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+struct SamplerOptions {
+    // A group read again within `period` less `tolerance` keeps its sample;
+    // the tolerance lets a value read every period on the refresh grid be
+    // resampled at every read, not every other.
+    std::chrono::milliseconds period{1000};
+    std::chrono::milliseconds tolerance{100};
+    // The CPU load unread this long is no longer watched: a high load is
+    // cleared.
+    std::chrono::milliseconds watchFor{5000};
+    // Sample the CPU every period on the thread even when nobody reads it,
+    // so the high-load report follows the load at all times.
+    bool watchLoad = false;
+    std::function<SteadyTime()> now = [] { return std::chrono::steady_clock::now(); };
+};
+
+// The machine's readings, sampled when read. A read refreshes the group of
+// the value read, and only when its sample is a period old: the quick groups
+// in the reader's thread, under the lock, since they take microseconds; the
+// disk, which can block for seconds, on a thread of the sampler's own, while
+// the read returns the value it has. That thread sleeps without a timeout
+// unless the disk is wanted, a high load has to be cleared when unwatched,
+// or the load is watched.
 class Sampler {
 public:
     // CPU load at or above this share is "high".
     static constexpr double kHighLoad = 75.0;
 
-    // `onHighLoad` hears every change of the high-load state, on the
-    // sampler's thread (or Stop's caller for the final clear). Falling
-    // asleep clears a high load: it is no longer watched.
-    Sampler(std::unique_ptr<SystemProbe> probe, std::string diskPath, std::function<void(bool high)> onHighLoad,
-            std::chrono::milliseconds period = std::chrono::seconds(1),
-            std::chrono::milliseconds idleAfter = std::chrono::seconds(5));
+    // `quick` serves the reads; `disk` is the thread's, so a blocked disk
+    // holds nothing the reads need. `onHighLoad` hears every change of the
+    // high-load state, under the sampler's lock; it must not call back.
+    Sampler(std::unique_ptr<SystemProbe> quick, std::unique_ptr<SystemProbe> disk, std::string diskPath,
+            std::function<void(bool high)> onHighLoad, SamplerOptions options = {});
     ~Sampler();
     Sampler(const Sampler&) = delete;
     Sampler& operator=(const Sampler&) = delete;
 
-    // Starts the thread, which samples at once and then every period.
+    // Starts the thread, which reads the disk at once.
     void Start();
-    // Wakes and joins the thread; a high load still reported is cleared.
+    // Joins the thread; a high load still reported is cleared, and reads
+    // sample nothing more until the next Start.
     void Stop();
-    // The latest readings; wakes a sleeping thread, which samples at once.
-    Readings Latest();
-    // True while the thread sleeps for want of readers.
-    bool Sleeping() const;
-
-    // One sample, `seconds` after the previous one. The thread's own work;
-    // callable directly only while the thread is not running.
-    void SampleNow(double seconds);
+    // The readings, `group` refreshed first when its sample is old.
+    Readings Read(Group group);
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using Duration = std::chrono::steady_clock::duration;
 
     void Run();
-    // Reports a high load as over; the thread's own work.
-    void ForgetHighLoad();
+    // The rest need the lock held.
+    bool Older(Group group, SteadyTime now, Duration age) const;
+    void Sample(Group group, SteadyTime now);
+    void SampleCpu();
+    void SampleNetwork(Duration since);
+    void StoreDisk(const std::optional<DiskSpace>& disk, SteadyTime now);
+    void ReportLoad(bool high);
+    // When the thread must next act on its own, or max() for never.
+    SteadyTime Deadline() const;
 
-    std::unique_ptr<SystemProbe> probe;
+    std::unique_ptr<SystemProbe> quick;
+    std::unique_ptr<SystemProbe> disk; // the thread's only
     const std::string diskPath;
     const std::function<void(bool)> onHighLoad;
-    const std::chrono::milliseconds period;
-    const std::chrono::milliseconds idleAfter;
-
-    // Used by the sampling thread only (or by SampleNow's caller).
-    CpuMeter cpu;
-    NetMeter net;
-    std::vector<NetCounter> counters;
-    double cpuLoad = 0.0;
-    bool highLoad = false;
+    const SamplerOptions options;
 
     mutable std::mutex mutex;
     std::condition_variable wake;
-    bool stopping = false;      // guarded by mutex
-    Readings latest;            // guarded by mutex
-    Clock::time_point lastRead; // guarded by mutex
-    bool sleeping = false;      // guarded by mutex
+    // All below guarded by mutex.
+    Readings latest;
+    std::array<SteadyTime, kGroupCount> sampledAt{};
+    std::array<bool, kGroupCount> sampled{};
+    SteadyTime cpuReadAt;
+    CpuMeter cpu;
+    NetMeter net;
+    std::vector<NetCounter> counters;
+    bool highLoad = false;
+    bool diskWanted = false;
+    bool stopped = false;
     std::thread thread;
 };

@@ -1,10 +1,13 @@
 // "System": a data source describing the machine: CPU load, memory, uptime,
 // network rates, disk space, the host name, time and date, a CPU load bar
-// and a clock face. A sampler thread of its own reads the machine once a
-// second, so a refresh only copies cached values. While the CPU load is
-// 75 % or more it sets the flag "System.HighLoad", so screens can require
-// it. Settings, section "System": DiskPath (any path on the disk to report;
-// "/" or "C:\" when unset), read at init.
+// and a clock face. Values are sampled when read, at most once a second per
+// group (CPU, memory, network...): the quick ones in the refresh thread, the
+// disk, which may block, on a thread of the sampler's that otherwise sleeps.
+// While the CPU load is 75 % or more it sets the flag "System.HighLoad", so
+// screens can require it. Settings, section "System", read at init:
+// DiskPath (any path on the disk to report; "/" or "C:\" when unset) and
+// WatchLoad (1: sample the CPU every second even when no screen shows it,
+// so the flag follows the load at all times).
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -30,6 +33,8 @@ const char kDefaultDiskPath[] = "/";
 
 enum Image : std::uint32_t { CpuBar, Clock };
 
+const Readings kNoReadings;
+
 std::string ReadDiskPath()
 {
     const std::string value = glancer::Settings(kSection).Text("DiskPath", "");
@@ -51,7 +56,6 @@ void ReportHighLoad(bool high)
     glancer::SetFlag(kHighLoadFlag, high);
 }
 
-
 class SystemData : public glancer::DataSource {
 public:
     SystemData()
@@ -70,7 +74,10 @@ public:
         if (sampler != nullptr)
             return;
         try {
-            sampler = std::make_unique<Sampler>(MakeSystemProbe(), ReadDiskPath(), ReportHighLoad);
+            SamplerOptions options;
+            options.watchLoad = glancer::Settings(kSection, kName).Number("WatchLoad", 0, 0, 1) == 1;
+            sampler = std::make_unique<Sampler>(MakeSystemProbe(), MakeSystemProbe(), ReadDiskPath(), ReportHighLoad,
+                                                std::move(options));
             sampler->Start();
         } catch (...) {
             sampler.reset(); // values stay at zero
@@ -79,8 +86,7 @@ public:
 
     void Shutdown() override
     {
-        if (sampler != nullptr)
-            sampler->Stop();
+        sampler.reset(); // joins its thread; Init starts afresh
     }
 
     bool Configure() override
@@ -103,13 +109,14 @@ public:
     {
         std::tm now{};
         const bool clock = (index == Time || index == Date) && LocalTime(now);
-        WriteValue(index, Latest(), clock ? &now : nullptr, out.Area(), out.Size());
+        const Group group = index < VariableCount ? kVariables[index].group : Group::None;
+        WriteValue(index, Read(group), clock ? &now : nullptr, out.Area(), out.Size());
     }
 
     PluginImage* GetImage(std::uint32_t index) override
     {
         if (index == CpuBar) {
-            DrawLoadBar(barPixels, Latest().cpuLoad);
+            DrawLoadBar(barPixels, Read(Group::Cpu).cpuLoad);
             return &bar;
         }
         std::tm now{};
@@ -120,18 +127,20 @@ public:
     }
 
 private:
-    Readings Latest() const { return sampler != nullptr ? sampler->Latest() : Readings{}; }
+    Readings Read(Group group) const
+    {
+        return sampler != nullptr && group != Group::None ? sampler->Read(group) : kNoReadings;
+    }
 
     std::unique_ptr<Sampler> sampler;
     std::uint8_t barPixels[kBarWidth * kBarHeight] = {};
     std::uint8_t clockPixels[kClockSize * kClockSize] = {};
-    PluginImage bar{barPixels, kBarWidth, kBarHeight, 0, kBarWidth * kBarHeight};
-    PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize * kClockSize};
+    PluginImage bar{barPixels, kBarWidth, kBarHeight, 0, kBarWidth* kBarHeight};
+    PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize* kClockSize};
 };
 
-const glancer::About kAbout{kName,
-                            {"Data source: CPU, memory, network, disk, uptime, host name, time and date",
-                             GLANCER_PLUGIN_VERSION}};
+const glancer::About kAbout{
+    kName, {"Data source: CPU, memory, network, disk, uptime, host name, time and date", GLANCER_PLUGIN_VERSION}};
 
 } // namespace
 

@@ -7,21 +7,21 @@
 #include "plugin/api/glancer_plugin.h"
 
 const VariableInfo kVariables[VariableCount] = {
-    {"System.CpuLoad", "CPU load in percent", GLANCER_VAR_INT},
-    {"System.CpuLoadExact", "CPU load in percent, with decimals", GLANCER_VAR_DOUBLE},
-    {"System.MemoryUsed", "Memory used in MiB", GLANCER_VAR_INT},
-    {"System.MemoryTotal", "Memory installed in MiB", GLANCER_VAR_INT},
-    {"System.MemoryPercent", "Memory used in percent", GLANCER_VAR_INT},
-    {"System.Uptime", "Uptime in seconds", GLANCER_VAR_INT},
-    {"System.UptimeText", "Uptime (days, hours and minutes)", GLANCER_VAR_TEXT},
-    {"System.Time", "Time (HH:MM:SS)", GLANCER_VAR_TEXT},
-    {"System.Date", "Date (YYYY-MM-DD)", GLANCER_VAR_TEXT},
-    {"System.Hostname", "Host name", GLANCER_VAR_TEXT},
-    {"System.NetReceive", "Network received in KiB/s", GLANCER_VAR_DOUBLE},
-    {"System.NetSend", "Network sent in KiB/s", GLANCER_VAR_DOUBLE},
-    {"System.NetText", "Network rates (D received U sent)", GLANCER_VAR_TEXT},
-    {"System.DiskUsed", "Disk used in percent", GLANCER_VAR_INT},
-    {"System.DiskFree", "Disk space free", GLANCER_VAR_TEXT},
+    {"System.CpuLoad", "CPU load in percent", GLANCER_VAR_INT, Group::Cpu},
+    {"System.CpuLoadExact", "CPU load in percent, with decimals", GLANCER_VAR_DOUBLE, Group::Cpu},
+    {"System.MemoryUsed", "Memory used in MiB", GLANCER_VAR_INT, Group::Memory},
+    {"System.MemoryTotal", "Memory installed in MiB", GLANCER_VAR_INT, Group::Memory},
+    {"System.MemoryPercent", "Memory used in percent", GLANCER_VAR_INT, Group::Memory},
+    {"System.Uptime", "Uptime in seconds", GLANCER_VAR_INT, Group::Uptime},
+    {"System.UptimeText", "Uptime (days, hours and minutes)", GLANCER_VAR_TEXT, Group::Uptime},
+    {"System.Time", "Time (HH:MM:SS)", GLANCER_VAR_TEXT, Group::None},
+    {"System.Date", "Date (YYYY-MM-DD)", GLANCER_VAR_TEXT, Group::None},
+    {"System.Hostname", "Host name", GLANCER_VAR_TEXT, Group::Host},
+    {"System.NetReceive", "Network received in KiB/s", GLANCER_VAR_DOUBLE, Group::Network},
+    {"System.NetSend", "Network sent in KiB/s", GLANCER_VAR_DOUBLE, Group::Network},
+    {"System.NetText", "Network rates (D received U sent)", GLANCER_VAR_TEXT, Group::Network},
+    {"System.DiskUsed", "Disk used in percent", GLANCER_VAR_INT, Group::Disk},
+    {"System.DiskFree", "Disk space free", GLANCER_VAR_TEXT, Group::Disk},
 };
 
 namespace {

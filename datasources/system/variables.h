@@ -29,6 +29,7 @@ struct VariableInfo {
     const char* id;
     const char* name;
     std::uint32_t type; // GLANCER_VAR_...
+    Group group;
 };
 extern const VariableInfo kVariables[VariableCount];
 

@@ -1,8 +1,14 @@
+#include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <condition_variable>
+#include <ctime>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include "platform/platform.h"
 
@@ -13,25 +19,63 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // One run of the timer, shared by its thread and the owner, so a Stop
-// from inside the tick can let the thread finish on its own.
+// from inside the tick can let the thread finish on its own. The thread
+// sleeps in poll on a pipe that Stop writes to: one system call a wake-up,
+// where a condition variable's timed wait costs two (it takes its mutex
+// back as if contended, and so wakes nobody on release).
 struct Run {
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stopping = false;
+    int stopRead = -1;
+    int stopWrite = -1;
+    std::atomic<bool> stopping{false};
     std::chrono::milliseconds period{0};
     PeriodicTimer::SleepyTick tick;
 
-    // Sleeps on the condition variable, so Stop ends even a long sleep at once.
+    Run()
+    {
+        int ends[2];
+        if (::pipe(ends) != 0)
+            throw std::system_error(errno, std::generic_category(), "timer pipe");
+        stopRead = ends[0];
+        stopWrite = ends[1];
+        for (const int fd : ends)
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    ~Run()
+    {
+        ::close(stopRead);
+        ::close(stopWrite);
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    void RequestStop()
+    {
+        stopping = true;
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(stopWrite, &byte, 1);
+    }
+
+    // Sleeps until `until` on the steady clock; false when stopped.
+    bool SleepUntil(Clock::time_point until) const
+    {
+        for (;;) {
+            if (stopping)
+                return false;
+            const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(until - Clock::now()).count();
+            if (left <= 0)
+                return true;
+            timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+            pollfd stop{stopRead, POLLIN, 0};
+            if (::ppoll(&stop, 1, &timeout, nullptr) > 0)
+                return false;
+        }
+    }
+
     void Loop()
     {
         Clock::time_point next = Clock::now() + period;
         std::uint32_t skipped = 0;
-        for (;;) {
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                if (wake.wait_until(lock, next, [this] { return stopping; }))
-                    return;
-            }
+        while (SleepUntil(next)) {
             const std::uint32_t idle = tick(skipped);
             next += period;
             // Far behind after a long tick: start afresh rather than run
@@ -67,7 +111,12 @@ bool PeriodicTimer::Start(std::uint32_t periodMs, std::uint32_t /*resolutionMs*/
     std::lock_guard<std::mutex> lock(state->mutex);
     if (state->run || periodMs == 0 || !tick)
         return false;
-    auto run = std::make_shared<Run>();
+    std::shared_ptr<Run> run;
+    try {
+        run = std::make_shared<Run>();
+    } catch (const std::system_error&) {
+        return false;
+    }
     run->period = std::chrono::milliseconds(periodMs);
     run->tick = std::move(tick);
     try {
@@ -90,11 +139,7 @@ void PeriodicTimer::Stop()
     }
     if (!run)
         return;
-    {
-        std::lock_guard<std::mutex> lock(run->mutex);
-        run->stopping = true;
-    }
-    run->wake.notify_all();
+    run->RequestStop();
     if (thread.get_id() == std::this_thread::get_id())
         thread.detach(); // called from the tick: the loop ends when it returns
     else

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
-
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <thread>
@@ -134,71 +135,111 @@ TEST(Variables, ValuesNeverOverrunTheGivenSize)
     EXPECT_STREQ(text(), "07:00:00");
 }
 
-// A machine whose readings the test sets; the network is readable when set.
+// A machine whose readings the test sets, counting the calls of each group;
+// the network is readable when set, the disk may be held until released.
 struct FakeProbe : SystemProbe {
     std::optional<CpuTimes> cpu;
+    bool busy = false; // fully busy between any two samples
     std::optional<MemoryInfo> memory;
     std::optional<std::vector<NetCounter>> net;
     std::optional<DiskSpace> disk;
     std::string diskPathSeen;
+    std::array<std::atomic<int>, kGroupCount> calls{};
+    std::atomic<bool> held{false}; // Disk waits while set
+
+    int Calls(Group group) const { return calls[static_cast<std::size_t>(group)]; }
+    void Count(Group group) { ++calls[static_cast<std::size_t>(group)]; }
 
     std::optional<CpuTimes> Cpu() override
     {
-        if (busy) // fully busy between any two samples
+        Count(Group::Cpu);
+        if (busy)
             cpu = CpuTimes{cpu->busy + 100, cpu->total + 100};
         return cpu;
     }
-    bool busy = false;
-    std::optional<MemoryInfo> Memory() override { return memory; }
-    std::optional<std::int64_t> UptimeSeconds() override { return 90061; }
-    bool Network(std::vector<NetCounter>& out) override { return net && (out = *net, true); }
+    std::optional<MemoryInfo> Memory() override { return Count(Group::Memory), memory; }
+    std::optional<std::int64_t> UptimeSeconds() override { return Count(Group::Uptime), 90061; }
+    bool Network(std::vector<NetCounter>& out) override { return Count(Group::Network), net && (out = *net, true); }
     std::optional<DiskSpace> Disk(const std::string& path) override
     {
+        for (Count(Group::Disk); held;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         diskPathSeen = path;
         return disk;
     }
-    std::string Hostname() override { return ++samples, "box"; }
-    std::atomic<int> samples{0}; // one host name per sample
+    bool Hostname(char* out, std::size_t size) override
+    {
+        Count(Group::Host);
+        return std::snprintf(out, size, "box") > 0;
+    }
 };
 
-TEST(Sampler, CombinesReadingsAndReportsHighLoadOnChangeOnly)
+TEST(Sampler, ReadsProbeOnlyTheirGroupOncePerPeriodAndRatesSpanTheWindow)
 {
     auto owned = std::make_unique<FakeProbe>();
     FakeProbe& probe = *owned;
-    std::vector<bool> reports;
-    Sampler sampler(std::move(owned), "/data", [&](bool high) { reports.push_back(high); });
-
-    sampler.SampleNow(0.0); // nothing readable
-    Readings readings = sampler.Latest();
-    EXPECT_EQ(readings.memoryPercent, 0);
-    EXPECT_EQ(std::string(readings.netText) + "|" + readings.diskFree + "|" + readings.uptimeText, "?|?|1d 01:01");
-    EXPECT_EQ(probe.diskPathSeen, "/data");
-
-    probe.cpu = CpuTimes{0, 100};
     probe.memory = MemoryInfo{4096ull << 20, 1024ull << 20};
-    probe.net = {{"eth0", 0, 0}};
-    probe.disk = DiskSpace{3ull << 30, 1ull << 30};
-    sampler.SampleNow(1.0);
-    probe.cpu = CpuTimes{80, 200};
-    probe.net = {{"eth0", 4096, 0}};
-    sampler.SampleNow(2.0);
-    probe.cpu = CpuTimes{170, 300};
-    sampler.SampleNow(1.0);
-    readings = sampler.Latest();
-    EXPECT_DOUBLE_EQ(readings.cpuLoad, 90.0);
-    EXPECT_EQ((std::vector{readings.memoryUsedMiB, readings.memoryTotalMiB, readings.memoryPercent,
-                           readings.diskUsedPercent}),
-              (std::vector{3072, 4096, 75, 75}));
-    EXPECT_EQ(std::string(readings.netText) + "|" + readings.diskFree + "|" + readings.hostname,
-              "D 0.0K U 0.0K|1.0 GiB free|box");
+    std::vector<bool> reports;
+    SteadyTime now{};
+    SamplerOptions options;
+    options.now = [&now] { return now; };
+    Sampler sampler(
+        std::move(owned), std::make_unique<FakeProbe>(), "/data", [&reports](bool high) { reports.push_back(high); },
+        options);
 
-    probe.cpu = CpuTimes{180, 400};
-    sampler.SampleNow(1.0);
-    probe.cpu = CpuTimes{280, 500};
-    sampler.SampleNow(1.0);
+    // Calls counted as CPU, memory, uptime, network, host name, disk.
+    const auto counts = [&probe] {
+        std::string text;
+        for (const Group group : {Group::Cpu, Group::Memory, Group::Uptime, Group::Network, Group::Host, Group::Disk})
+            text += std::to_string(probe.Calls(group));
+        return text;
+    };
+    struct Step {
+        int ms;
+        Group group;
+        CpuTimes cpu;
+        const char* counts;
+        double load;
+    } const steps[] = {
+        {0, Group::Cpu, {0, 100}, "100000", 0.0},       // a baseline only
+        {500, Group::Cpu, {80, 200}, "100000", 0.0},    // within the period: not probed
+        {500, Group::Memory, {80, 200}, "110000", 0.0}, // another group: probed alone
+        {950, Group::Cpu, {80, 200}, "210000", 80.0},   // a period less the tolerance
+        {1950, Group::Cpu, {170, 300}, "310000", 90.0}, // a period later
+        {1950, Group::None, {0, 0}, "310000", 90.0},    // time and date
+        {1950, Group::Disk, {0, 0}, "310000", 90.0},    // never in the reader's thread
+        {1950, Group::Uptime, {0, 0}, "311000", 90.0},  // the quick groups
+        {1950, Group::Host, {0, 0}, "311010", 90.0},
+        {9950, Group::Cpu, {180, 400}, "411010", 10.0}, // after a gap, the gap's average
+        {10950, Group::Cpu, {280, 500}, "511010", 100.0},
+    };
+    for (const Step& step : steps) {
+        now = SteadyTime{} + std::chrono::milliseconds(step.ms);
+        probe.cpu = step.cpu;
+        const Readings readings = sampler.Read(step.group);
+        EXPECT_EQ(counts(), step.counts) << step.ms;
+        EXPECT_DOUBLE_EQ(readings.cpuLoad, step.load) << step.ms;
+    }
+    const Readings readings = sampler.Read(Group::Memory);
+    EXPECT_EQ((std::vector{readings.memoryUsedMiB, readings.memoryTotalMiB, readings.memoryPercent}),
+              (std::vector{3072, 4096, 75}));
+    EXPECT_EQ(std::string(readings.uptimeText) + "|" + readings.hostname + "|" + readings.diskFree + "|" +
+                  readings.netText,
+              "1d 01:01|box|?|?");
+
+    // Network rates over the time between the two reads.
+    probe.net = {{"eth0", 0, 0}};
+    sampler.Read(Group::Network);
+    now += std::chrono::seconds(2);
+    probe.net = {{"eth0", 4096, 1024}};
+    EXPECT_STREQ(sampler.Read(Group::Network).netText, "D 2.0K U 0.5K");
+
     EXPECT_EQ(reports, (std::vector<bool>{true, false, true}));
     sampler.Stop();
     EXPECT_EQ(reports, (std::vector<bool>{true, false, true, false}));
+    now += std::chrono::seconds(2);
+    sampler.Read(Group::Cpu); // stopped: samples nothing more
+    EXPECT_EQ(probe.Calls(Group::Cpu), 5);
 }
 
 template <class Condition> void WaitFor(Condition condition, const char* what)
@@ -209,28 +250,64 @@ template <class Condition> void WaitFor(Condition condition, const char* what)
     }
 }
 
-TEST(Sampler, ThreadSamplesWhileReadSleepsWhenNotAndStopWakesIt)
+TEST(Sampler, ThreadReadsTheDiskWithoutDelayingReadsAndWakesOnlyWhenNeeded)
 {
-    auto owned = std::make_unique<FakeProbe>();
-    FakeProbe& probe = *owned;
-    probe.cpu = CpuTimes{0, 0};
-    probe.busy = true;
-    std::vector<bool> reports; // the sampler's thread only, until Stop
+    auto quickOwned = std::make_unique<FakeProbe>();
+    auto diskOwned = std::make_unique<FakeProbe>();
+    FakeProbe& quick = *quickOwned;
+    FakeProbe& disk = *diskOwned;
+    disk.disk = DiskSpace{3ull << 30, 1ull << 30};
+    disk.held = true;
+    quick.cpu = CpuTimes{0, 0};
+    std::atomic<bool> high{false};
+    // The thread's calls of the clock count its wake-ups.
+    std::atomic<int> threadTurns{0};
+    SamplerOptions options;
+    options.period = std::chrono::milliseconds(20);
+    options.tolerance = std::chrono::milliseconds(5);
+    options.watchFor = std::chrono::milliseconds(50);
+    options.now = [&threadTurns, test = std::this_thread::get_id()] {
+        if (std::this_thread::get_id() != test)
+            ++threadTurns;
+        return std::chrono::steady_clock::now();
+    };
     Sampler sampler(
-        std::move(owned), "/", [&](bool high) { reports.push_back(high); }, std::chrono::milliseconds(5),
-        std::chrono::milliseconds(50));
+        std::move(quickOwned), std::move(diskOwned), "/data", [&high](bool on) { high = on; }, options);
     sampler.Start();
-    WaitFor([&] { return probe.samples > 0; }, "no sample at once");
-    WaitFor([&] { return sampler.Sleeping(); }, "no sleep without readers");
-    EXPECT_EQ(reports, (std::vector<bool>{true, false})); // asleep, the load is not watched
-    const int asleep = probe.samples;
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(probe.samples, asleep);
 
-    sampler.Latest();
-    WaitFor([&] { return probe.samples > asleep; }, "a read does not wake it");
-    WaitFor([&] { return sampler.Sleeping(); }, "no second sleep");
-    sampler.Stop(); // returns, or the test times out
+    WaitFor([&] { return disk.Calls(Group::Disk) == 1; }, "the disk is not read at start");
+    EXPECT_STREQ(sampler.Read(Group::Disk).diskFree, "?"); // the probe is held: the cached value at once
+    disk.held = false;
+    WaitFor([&] { return std::string(sampler.Read(Group::Disk).diskFree) == "1.0 GiB free"; }, "no disk value");
+    EXPECT_EQ(disk.diskPathSeen, "/data");
+
+    const int turns = threadTurns;
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
+        for (const Group group : {Group::Cpu, Group::Memory, Group::Network, Group::Uptime, Group::Host})
+            sampler.Read(group);
+    }
+    EXPECT_GT(quick.Calls(Group::Cpu), 2);
+    EXPECT_EQ(threadTurns, turns) << "quick reads woke the thread";
+    EXPECT_EQ(disk.Calls(Group::Disk), 1);
+    WaitFor([&] { return sampler.Read(Group::Disk), disk.Calls(Group::Disk) == 2; }, "a stale disk is not read");
+
+    quick.busy = true;
+    WaitFor([&] { return sampler.Read(Group::Cpu), high.load(); }, "no high load");
+    WaitFor([&] { return !high; }, "an unwatched high load stays set");
+    sampler.Stop();
+
+    auto watchedOwned = std::make_unique<FakeProbe>();
+    FakeProbe& watched = *watchedOwned;
+    watched.cpu = CpuTimes{0, 0};
+    watched.busy = true;
+    options.watchLoad = true;
+    Sampler watcher(
+        std::move(watchedOwned), std::make_unique<FakeProbe>(), "/", [&high](bool on) { high = on; }, options);
+    watcher.Start();
+    WaitFor([&] { return watched.Calls(Group::Cpu) >= 3 && high; }, "the load is not watched without reads");
+    watcher.Stop();
+    EXPECT_FALSE(high);
 }
 
 } // namespace
