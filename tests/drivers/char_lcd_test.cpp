@@ -10,6 +10,7 @@
 
 #include "drivers/charpanel/panel_link.h"
 #include "drivers/i2c-lcd/hd44780_pcf8574.h"
+#include "tests/common/test_env.h"
 
 namespace {
 
@@ -85,10 +86,17 @@ private:
 
 class FakeBus : public charpanel::Transport {
 public:
-    bool Open(std::string&) override { return true; }
+    bool Open(std::string& reason) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        reason = "is not there";
+        return present;
+    }
     Sent Send(const std::uint8_t* bytes, std::size_t count) override
     {
         std::lock_guard<std::mutex> lock(mutex);
+        if (!present)
+            return Sent::Lost;
         lcd.Feed(bytes, count);
         sent += count;
         return Sent::All;
@@ -103,6 +111,7 @@ public:
     std::mutex mutex;
     Hd44780 lcd;
     std::size_t sent = 0;
+    bool present = true;
 };
 
 struct Panel {
@@ -216,6 +225,21 @@ TEST(CharLcd, PicturesUseUserCharactersExactlyUpToEightAndStablyBeyond)
     panel.link.UpdateRegion(frame, 61, 2, 3, 4);
     const auto drawn = Frame([](std::uint32_t x, std::uint32_t y) { return x >= 61 && x < 64 && y >= 2 && y < 6; });
     EXPECT_EQ(Shown(panel, 10, 0), CellOf(drawn, 10, 0));
+}
+
+TEST(CharLcd, ShowsThePictureAgainWhenThePanelComesBack)
+{
+    Panel panel;
+    panel.link.WriteText("back again", 0, 2);
+    panel.bus.With([](FakeBus& b) { return b.present = false; });
+    panel.link.WriteText("!", 10, 2); // fails: lost
+    panel.bus.With([](FakeBus& b) {
+        b.lcd = Hd44780{}; // a fresh module
+        return b.present = true;
+    });
+    testenv::WaitFor([&] { return panel.Row(2).substr(0, 11) == "back again!"; });
+    EXPECT_EQ(panel.Row(2).substr(0, 11), "back again!");
+    panel.bus.With([](FakeBus& b) { return b.lcd.displayOn; }) ? SUCCEED() : ADD_FAILURE() << "not initialised";
 }
 
 } // namespace
