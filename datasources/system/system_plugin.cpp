@@ -135,8 +135,8 @@ private:
     std::unique_ptr<Sampler> sampler;
     std::uint8_t barPixels[kBarWidth * kBarHeight] = {};
     std::uint8_t clockPixels[kClockSize * kClockSize] = {};
-    PluginImage bar{barPixels, kBarWidth, kBarHeight, 0, kBarWidth* kBarHeight};
-    PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize* kClockSize};
+    PluginImage bar{barPixels, kBarWidth, kBarHeight, 0, kBarWidth * kBarHeight};
+    PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize * kClockSize};
 };
 
 const glancer::About kAbout{

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,18 +22,19 @@ constexpr std::int64_t kHighAddress = 0x77;
 
 std::uint32_t ReadAddress(const glancer::Settings& stored, std::uint32_t fallback)
 {
-    // "0x27" is how people write these; Number reads decimal text only.
-    const std::optional<std::string> text = stored.Text("Address");
-    if (text && text->size() > 2 && (*text)[0] == '0' && ((*text)[1] == 'x' || (*text)[1] == 'X')) {
-        char* end = nullptr;
-        const long value = std::strtol(text->c_str() + 2, &end, 16);
-        if (*end == '\0' && value >= kLowAddress && value <= kHighAddress)
-            return static_cast<std::uint32_t>(value);
-        glancer::Log(std::string(kName) + ": Address \"" + *text +
+    // Read without a range so that a wrong address is logged in hex, as
+    // people write them ("0x27"), rather than in decimal.
+    const std::optional<std::int64_t> value = stored.Number("Address");
+    if (value && *value >= kLowAddress && *value <= kHighAddress)
+        return static_cast<std::uint32_t>(*value);
+    if (const std::optional<std::string> text = stored.Text("Address"); text || value) {
+        char shown[24] = "";
+        if (value)
+            std::snprintf(shown, sizeof shown, "0x%llX", static_cast<unsigned long long>(*value));
+        glancer::Log(std::string(kName) + ": Address \"" + (value ? shown : *text) +
                      "\" is not an address from 0x03 to 0x77, using 0x27");
-        return fallback;
     }
-    return static_cast<std::uint32_t>(stored.Number("Address", fallback, kLowAddress, kHighAddress));
+    return fallback;
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include "app/data_source_choice.h"
 #include "app/driver_choice.h"
-#include "tests/common/test_env.h"
 #include "tests/items/fakes.h"
 
 namespace {
@@ -58,7 +57,7 @@ TEST(Choice, ConfigureRunsTheFirstExactNameAndReportsMissingDialogs)
     EXPECT_EQ(second.configured + secondData.configured, 0);
 }
 
-TEST(Choice, DriverNamesAreReadSafelyAndTheSettingRoundTrips)
+TEST(Choice, DriverNamesAreReadSafely)
 {
     FakeDriver b("B"), a("A"), rogue(nullptr);
     const auto names = DriverNames({&b, &a, &rogue});
@@ -66,11 +65,6 @@ TEST(Choice, DriverNamesAreReadSafelyAndTheSettingRoundTrips)
     EXPECT_EQ(names[0] + names[1], "BA");
     EXPECT_EQ(names[2].find_first_not_of('N'), std::string::npos);
     EXPECT_LE(names[2].size(), std::size_t{GLANCER_TEXT_SIZE});
-
-    testenv::EngineDir dir; // keeps the user's settings out of it
-    EXPECT_EQ(ReadDriverSetting(), "");
-    StoreDriverSetting("RecordDriver");
-    EXPECT_EQ(ReadDriverSetting(), "RecordDriver");
 }
 
 } // namespace

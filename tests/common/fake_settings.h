@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,15 @@ namespace fakesettings {
 
 inline std::map<std::string, std::string> values; // name -> bytes
 inline std::vector<std::string> logged;
+inline std::mutex logMutex;   // guards `logged` while a plugin's own thread may log
 inline bool keyExists = true; // false: ReadString leaves the buffer alone, as for a missing section
 
 inline const CoreServicesVtbl table = [] {
     CoreServicesVtbl t{};
-    t.Log = [](CoreServices*, const char* text) { logged.push_back(text); };
+    t.Log = [](CoreServices*, const char* text) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        logged.push_back(text);
+    };
     t.WriteInt = [](CoreServices*, const char* name, std::uint32_t value, const char*) {
         values[name] = std::string(reinterpret_cast<const char*>(&value), 4);
     };
@@ -46,8 +51,14 @@ inline CoreServices services{&table};
 inline void Reset()
 {
     values.clear();
+    std::lock_guard<std::mutex> lock(logMutex);
     logged.clear();
     keyExists = true;
+}
+inline std::vector<std::string> Logged()
+{
+    std::lock_guard<std::mutex> lock(logMutex);
+    return logged;
 }
 inline void SetInt(const char* name, std::uint32_t value)
 {

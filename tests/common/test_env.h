@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testenv {
@@ -62,6 +64,17 @@ public:
     };
     void WriteScreens(const std::vector<ScreenSpec>& screens);
 };
+
+// Polls `condition` every millisecond until it holds (true) or `limit` has
+// passed (false).
+template <class Condition> bool WaitFor(Condition condition, std::chrono::seconds limit = std::chrono::seconds(20))
+{
+    for (const auto deadline = std::chrono::steady_clock::now() + limit; !condition();
+         std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+    return true;
+}
 
 // Position of the first line equal to `text` at or after `from`; npos when none.
 std::size_t FindLine(const std::vector<std::string>& lines, const std::string& text, std::size_t from = 0);

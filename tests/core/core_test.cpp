@@ -94,8 +94,6 @@ TEST_F(CoreInit, SuccessfulInitSchedulesTheFirstScreensActions)
     EXPECT_EQ(core.pendingActions[0].delay, 3000u);
     ASSERT_EQ(core.actionQueue.size(), 1u);
     EXPECT_EQ(core.actionQueue[0].parameter, "B");
-    EXPECT_EQ(LinesFrom(dir.LogLines(), "DRIVER: RecordDriver", 2),
-              (Lines{"DRIVER: RecordDriver", "Driver X pixels  : 122"}));
 }
 
 } // namespace

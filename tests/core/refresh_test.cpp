@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <new>
-#include <thread>
 
 #include "items/screen_item.h"
 #include "tests/common/alloc_counter.h"
@@ -111,31 +109,6 @@ TEST_F(Refresh, AFailingStepIsLoggedOnceAndLaterTicksGoOn)
     Ticks(1);
     EXPECT_EQ(testenv::LinesStartingWith(dir.LogLines(), "Refresh step failed").size(), 1u);
     EXPECT_EQ(Shown(), "B");
-}
-
-TEST_F(Refresh, FlagsFromTheDataSourcesThreadDecideTheNextScreen)
-{
-    dir.AddPlugin("testdata");
-    Start({{"A", {}, {{"Core.NextScreen", "", 50}}},
-           {"B", {"ready"}, {{"Core.NextScreen", "", 50}}},
-           {"C", {}, {{"Core.NextScreen", "", 50}}}});
-    auto waitFor = [this](bool set) {
-        for (int i = 0; i < 500 && core.HasFlag("ready") != set; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return core.HasFlag("ready") == set;
-    };
-
-    Ticks(1);
-    EXPECT_EQ(Shown(), "C");
-    dir.Write("flags.txt", "set ready\nset ready\n");
-    ASSERT_TRUE(waitFor(true));
-    EXPECT_EQ(core.Flags(), std::vector<std::string>{"ready"});
-    Ticks(2); // C -> A -> B
-    EXPECT_EQ(Shown(), "B");
-    dir.Write("flags.txt", "set ready\nset ready\nclear ready\n");
-    ASSERT_TRUE(waitFor(false));
-    Ticks(2); // B -> C -> A
-    EXPECT_EQ(Shown(), "A");
 }
 
 TEST_F(Refresh, SteadyTicksAndScreenSwitchesDoNotAllocate)

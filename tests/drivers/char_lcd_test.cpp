@@ -6,11 +6,11 @@
 #include <cmath>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "drivers/charpanel/panel_link.h"
 #include "drivers/i2c-lcd/hd44780_pcf8574.h"
+#include "tests/common/test_env.h"
 
 namespace {
 
@@ -237,9 +237,7 @@ TEST(CharLcd, ShowsThePictureAgainWhenThePanelComesBack)
         b.lcd = Hd44780{}; // a fresh module
         return b.present = true;
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (panel.Row(2).substr(0, 11) != "back again!" && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    testenv::WaitFor([&] { return panel.Row(2).substr(0, 11) == "back again!"; });
     EXPECT_EQ(panel.Row(2).substr(0, 11), "back again!");
     panel.bus.With([](FakeBus& b) { return b.lcd.displayOn; }) ? SUCCEED() : ADD_FAILURE() << "not initialised";
 }

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
-#include <thread>
 
 #include "core/core.h"
 #include "drivers/oled/oled_panel.h"
@@ -26,23 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 using Calls = std::vector<std::string>;
 
-std::mutex logMutex;
-std::vector<std::string> logged;
-const CoreServicesVtbl kLogOnly = [] {
-    CoreServicesVtbl table{};
-    table.Log = [](CoreServices*, const char* text) {
-        std::lock_guard<std::mutex> lock(logMutex);
-        logged.push_back(text);
-    };
-    return table;
-}();
-CoreServices services{&kLogOnly};
-
-std::vector<std::string> Logged()
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    return logged;
-}
+using fakesettings::Logged;
+using fakesettings::services;
 
 // A module on a bus that the test can unplug or make refuse (no acknowledge).
 struct FakeBus : oled::I2cLink {
@@ -87,16 +71,7 @@ struct FakeBus : oled::I2cLink {
     int opens = 0;
 };
 
-template <class Condition> bool WaitFor(Condition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using testenv::WaitFor;
 
 // The Virtual display's panel and an OLED, fed the same calls.
 struct Pair {
@@ -238,10 +213,7 @@ TEST(Oled, DecodedStreamEqualsTheVirtualDisplayThroughTheDemo)
 
 TEST(Oled, AnUnpluggedModuleIsLoggedOnceRetriedAndRedrawnInFull)
 {
-    {
-        std::lock_guard<std::mutex> lock(logMutex);
-        logged.clear();
-    }
+    fakesettings::Reset();
     oled::Config config;
     config.height = 32;
     auto opens = [](Pair& pair) {

@@ -26,8 +26,7 @@ std::string Text(const Settings& s)
 TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
 {
     for (const bool exists : {false, true}) {
-        values.clear();
-        logged.clear();
+        Reset();
         keyExists = exists;
         EXPECT_EQ(Text(vdisplay::ReadSettings(&services)),
                   "122x32 20x4 1E2814/9CBC3C scale 4 at -1,-1 [] [] border 1 every 1000");
@@ -59,8 +58,7 @@ TEST(VirtualSettings, MissingValuesAreSilentDefaultsAndBadOnesAreLoggedOnce)
 
 TEST(VirtualSettings, IntegersWhoseBytesSpellShortTextStayIntegers)
 {
-    values.clear();
-    logged.clear();
+    Reset();
     SetInt("XPixels", 50);    // bytes "2"
     SetInt("YPixels", 10);    // bytes "\n", like a missing value
     SetInt("XChars", 127);    // bytes 7F
@@ -75,8 +73,7 @@ TEST(VirtualSettings, IntegersWhoseBytesSpellShortTextStayIntegers)
 
 TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
 {
-    values.clear();
-    logged.clear();
+    Reset();
     // Each value at a limit or unlike its default.
     const Settings written{{1024, 1, 256, 1}, 0x000000,     0xFFFFFF, 16, -32000, 77,
                            "C:\\panel.pbm",   "/dev/pts/3", false,    0};

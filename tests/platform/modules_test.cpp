@@ -33,9 +33,9 @@ TEST(ModuleSearch, ListsModuleFilesSortedByName)
 TEST(Modules, LoadClearsTheErrorAndAFailureExplainsItself)
 {
     testenv::WorkDir dir;
-    dir.AddPlugin("exportonly");
+    dir.AddPlugin("nullmodule");
     std::string error = "stale";
-    platform::ModuleHandle module = platform::LoadModule((dir.Path() / "exportonly.so").string(), error);
+    platform::ModuleHandle module = platform::LoadModule((dir.Path() / "nullmodule.so").string(), error);
     ASSERT_NE(module, nullptr) << error;
     EXPECT_EQ(error, "");
     EXPECT_EQ(platform::FindSymbol(module, "notExported"), nullptr);

@@ -6,19 +6,14 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/common/test_env.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-template <class Condition> bool WaitFor(Condition condition)
-{
-    for (const auto deadline = Clock::now() + 10s; !condition(); std::this_thread::sleep_for(1ms))
-        if (Clock::now() > deadline)
-            return false;
-    return true;
-}
+using testenv::WaitFor;
 
 TEST(PeriodicTimer, TicksUntilStoppedAndNeverAfter)
 {

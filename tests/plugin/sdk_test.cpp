@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/fake_settings.h"
+
 namespace {
 
-std::vector<std::string> logged;
-const CoreServicesVtbl table = [] {
-    CoreServicesVtbl t{};
-    t.Log = [](CoreServices*, const char* text) { logged.push_back(text); };
-    return t;
-}();
-CoreServices services{&table};
+using fakesettings::logged;
+using fakesettings::services;
 
 bool throwOnCreate = false;
 
@@ -86,7 +83,7 @@ TEST(PluginHelper, BuildsTheFactoryChainAndTables)
 
 TEST(PluginHelper, NothingThrownCrossesTheBoundary)
 {
-    logged.clear();
+    fakesettings::Reset();
     IModule* module = glancer::detail::Module<Driver, Source>::Export(&services, kAbout);
     IComponentFactory* driverFactory = module->vtbl->getFirstFactory(module)->next;
     IComponentFactory* dataFactory = driverFactory->next;
@@ -109,9 +106,9 @@ TEST(PluginHelper, NothingThrownCrossesTheBoundary)
     EXPECT_EQ(dataFactory->vtbl->create(dataFactory), nullptr);
     throwOnCreate = false;
 
-    EXPECT_EQ(logged, (std::vector<std::string>{"Drv: getDisplayInfo failed: unknown error",
-                                                "Src: getValue failed: sensor gone",
-                                                "Both: create failed: no memory"}));
+    EXPECT_EQ(logged,
+              (std::vector<std::string>{"Drv: getDisplayInfo failed: unknown error",
+                                        "Src: getValue failed: sensor gone", "Both: create failed: no memory"}));
 }
 
 } // namespace

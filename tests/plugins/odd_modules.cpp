@@ -1,7 +1,7 @@
 // Modules that bend the plugin contract, one per name; the build defines the
 // module's name in capitals to pick its variant.
 //
-//   exportonly, nullmodule  getInterface gives no module
+//   nullmodule    getInterface gives no module
 //   noexport      no "getInterface" entry at all
 //   version2      reports interface version 2 and has a data factory the
 //                 program must never reach
@@ -162,7 +162,7 @@ GLANCER_EXPORT std::int32_t notTheEntry()
 GLANCER_EXPORT IModule* GLANCER_CALL getInterface(CoreServices* services)
 {
     gServices = services;
-#if defined(EXPORTONLY) || defined(NULLMODULE)
+#if defined(NULLMODULE)
     return nullptr;
 #else
     return &module.base;

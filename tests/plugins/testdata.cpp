@@ -8,14 +8,10 @@
 // Image 0 "img2": 4x4 checkerboard, top-left lit.
 // configure stands for a dialog of its own: it logs "TestData configure".
 //
-// A thread started by init reads "flags.txt" in the working directory every
-// 10 ms and applies each new line once: "set NAME" or "clear NAME" through
-// the services table. shutdown stops and joins it.
-//
-// With a file "busy.txt" in the working directory at init, the thread and
-// every getValue of "ctext" also call the log, catalogue and settings
-// services; init waits for the thread's first round, which logs
-// "TestData thread sees N data sources".
+// With a file "busy.txt" in the working directory at init, a thread of its
+// own (every 10 ms until shutdown) and every getValue of "ctext" call the
+// log, catalogue and settings services; init waits for the thread's first
+// round, which logs "TestData thread sees N data sources".
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -74,8 +70,8 @@ std::int32_t CallServices(const char* who)
     return sources;
 }
 
-// Applies "flags.txt" line by line on a thread of its own.
-class FlagFeeder {
+// Calls the services from a thread of its own while the program runs.
+class BusyThread {
 public:
     void Start()
     {
@@ -84,10 +80,9 @@ public:
         stop = false;
         firstRound = false;
         thread = std::thread([this] { Run(); });
-        if (busy) { // the first round runs while the program is still starting
-            std::unique_lock<std::mutex> lock(mutex);
-            roundDone.wait_for(lock, std::chrono::seconds(10), [this] { return firstRound; });
-        }
+        // The first round runs while the program is still starting.
+        std::unique_lock<std::mutex> lock(mutex);
+        roundDone.wait_for(lock, std::chrono::seconds(10), [this] { return firstRound; });
     }
     void Stop()
     {
@@ -99,23 +94,8 @@ public:
 private:
     void Run()
     {
-        for (std::size_t applied = 0; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
-            if (busy)
-                BusyRound();
-            std::ifstream in("flags.txt");
-            std::string line;
-            for (std::size_t number = 0; std::getline(in, line); ++number) {
-                if (number < applied || in.eof())
-                    continue; // a last line without its line break may still be growing
-                applied = number + 1;
-                if (!line.empty() && line.back() == '\r')
-                    line.pop_back();
-                if (line.rfind("set ", 0) == 0)
-                    gServices->vtbl->SetFlag(gServices, line.c_str() + 4);
-                else if (line.rfind("clear ", 0) == 0)
-                    gServices->vtbl->ClearFlag(gServices, line.c_str() + 6);
-            }
-        }
+        for (; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+            BusyRound();
     }
 
     void BusyRound()
@@ -137,7 +117,7 @@ private:
     bool firstRound = false; // guarded by mutex
 };
 
-FlagFeeder feeder;
+BusyThread busyThread;
 std::atomic<std::int32_t> textCounter{0};
 std::uint8_t checkerPixels[4 * 4] = {1, 0, 1, 0, 0, 1, 0, 1, 1, 0, 1, 0, 0, 1, 0, 1};
 PluginImage checker{checkerPixels, 4, 4, 7, 4 * 4};
@@ -169,12 +149,13 @@ const IDataVtbl kDataVtbl = {
     [](IData*) {
         try {
             busy = std::ifstream("busy.txt").good();
-            feeder.Start();
+            if (busy)
+                busyThread.Start();
         } catch (...) { // nothing may escape into the program
-            LogLine("TestData: flag thread not started");
+            LogLine("TestData: busy thread not started");
         }
     },
-    [](IData*) { feeder.Stop(); },
+    [](IData*) { busyThread.Stop(); },
     [](IData*) -> std::uint32_t { return LogLine("TestData configure"), 0; },
     GetValue,
     [](IData*, std::uint32_t index) { return index == 0 ? &checker : nullptr; },

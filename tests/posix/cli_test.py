@@ -138,8 +138,10 @@ class SettingsFile(harness.Case):
             self.assertRegex(result.stderr, r"^glancer: [^\n]+\n$")
 
     def test_odd_but_valid_files_take_the_driver(self):
-        # A line ending in a backslash, and a blank line before the header.
-        for content in ('REGEDIT4\n"\\', '\nREGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n"x"=hex:01,\\'):
+        # A line ending in a backslash (never swallowing the value stored
+        # next), and a blank line before the header.
+        for content in ('REGEDIT4\n"\\', '\nREGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n"x"=hex:01,\\',
+                        'REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n@="a\\\n'):
             work = self.workdir()
             work.write("registry.reg", content)
             self.assertEqual(work.run("use-driver", "RecordDriver").returncode, 0, repr(content))

@@ -137,21 +137,6 @@ TEST_F(Settings, HandWrittenFilesAreReadAsTheRegistryEditorReadsThemAndKeptByteF
     EXPECT_TRUE(dir.LogLines().empty());
 }
 
-TEST_F(Settings, ALineEndingInABackslashNeverSwallowsTheNextValue)
-{
-    // Hand-written, or a hex value cut off at the end of the file.
-    for (const char* file : {"REGEDIT4\n\"\\", "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n\"x\"=hex:01,\\",
-                             "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Glancer]\n@=\"a\\\n"}) {
-        SCOPED_TRACE(file);
-        dir.Write("config/registry.reg", file);
-        writeSettingString("DRIVER", "one", "");
-        writeSettingInt("count", 2, "");
-        EXPECT_EQ(ReadString("DRIVER", ""), "one");
-        EXPECT_EQ(readSettingInt("count", ""), 2);
-        EXPECT_NE(dir.Read("config/registry.reg").find(std::string(file).substr(9)), std::string::npos);
-    }
-}
-
 TEST_F(Settings, CorruptFilesReadAsEmptyAndAreSetAsideWithoutReplacingEachOther)
 {
     for (const char* garbage : {"\x7f"

@@ -6,11 +6,11 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "datasources/demo/demo_signals.h"
 #include "datasources/demo/flag_blinker.h"
+#include "tests/common/test_env.h"
 
 namespace {
 
@@ -79,12 +79,10 @@ TEST(DemoFlagBlinker, AlternatesAndStopsAtOnceLeavingTheFlagCleared)
     };
     demo::FlagBlinker blinker;
     blinker.Start(20ms, record);
-    for (const auto deadline = std::chrono::steady_clock::now() + 10s;; std::this_thread::sleep_for(5ms)) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    ASSERT_TRUE(testenv::WaitFor([&] {
         std::lock_guard<std::mutex> lock(mutex);
-        if (changes.size() >= 3)
-            break;
-    }
+        return changes.size() >= 3;
+    }));
     blinker.Stop();
     // Set first, then alternating, and cleared at the end.
     for (std::size_t i = 0; i < changes.size(); ++i)
