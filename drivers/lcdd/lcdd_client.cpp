@@ -134,7 +134,7 @@ bool LcddClient::Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight)
         error = "cannot reach the server at " + Where() + " (" + error + ")";
     while (ok && heard_.find('\n') == std::string::npos) {
         ok = LineSocket::Clock::now() < deadline;
-        if (ok && socket_.Wait(false, deadline))
+        if (ok && socket_.Wait(LineSocket::Event::Data, deadline))
             ok = socket_.Receive(heard_, error);
         if (!ok)
             error = "no greeting from the server at " + Where() + (error.empty() ? "" : " (" + error + ")");
@@ -204,12 +204,23 @@ void LcddClient::Run()
     }
 }
 
-// One round: sends what is queued and what the socket took too little of,
-// sleeps, reads what arrived; false when the server is lost. Idle and
-// healthy, the sleep has no end but the server's next words or a drawing
-// call's wake; only output the server is not taking has a deadline.
+// One round: reads what arrived, sends what is queued and what the socket
+// took too little of, sleeps; false when the server is lost. Idle and
+// healthy, the sleep has no end but a drawing call's wake or the server
+// hanging up; only output the server is not taking has a deadline. The
+// server answers every command; the answers wait in the socket for the
+// next round rather than waking the thread themselves.
 bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
 {
+    std::string error;
+    if (!socket_.Receive(heard_, error)) {
+        Lost(error);
+        return false;
+    }
+    for (std::size_t end; (end = heard_.find('\n')) != std::string::npos; heard_.erase(0, end + 1))
+        Heard(heard_.substr(0, end));
+    if (heard_.size() > kMaxLine)
+        heard_.clear();
     const auto now = LineSocket::Clock::now();
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -222,7 +233,6 @@ bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
         Lost("the server stopped reading");
         return false;
     }
-    std::string error;
     const long sent = sending_.empty() ? 0 : socket_.Send(sending_.data(), sending_.size(), error);
     if (sent < 0) {
         Lost(error);
@@ -233,15 +243,10 @@ bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
     sending_.erase(0, static_cast<std::size_t>(sent));
     if (sending_.empty() && flushBy != kNever)
         return true;
-    socket_.Wait(!sending_.empty(), sending_.empty() ? flushBy : std::min(flushBy, lastProgress_ + kStallLimit));
-    if (!socket_.Receive(heard_, error)) {
-        Lost(error);
-        return false;
-    }
-    for (std::size_t end; (end = heard_.find('\n')) != std::string::npos; heard_.erase(0, end + 1))
-        Heard(heard_.substr(0, end));
-    if (heard_.size() > kMaxLine)
-        heard_.clear();
+    if (sending_.empty())
+        socket_.Wait(LineSocket::Event::Hangup, flushBy);
+    else
+        socket_.Wait(LineSocket::Event::Room, std::min(flushBy, lastProgress_ + kStallLimit));
     return true;
 }
 

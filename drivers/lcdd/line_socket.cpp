@@ -221,9 +221,15 @@ void LineSocket::Wake()
         send(waker_, "w", 1, kSendFlags); // when it is full, a wake is pending anyway
 }
 
-bool LineSocket::Wait(bool writing, Clock::time_point deadline)
+bool LineSocket::Wait(Event event, Clock::time_point deadline)
 {
-    pollfd waits[2] = {{fd_, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0}, {waker_, POLLIN, 0}};
+#ifdef POLLRDHUP
+    constexpr short kHangup = POLLRDHUP;
+#else
+    constexpr short kHangup = POLLIN;
+#endif
+    const short events = event == Event::Data ? POLLIN : event == Event::Room ? POLLOUT | kHangup : kHangup;
+    pollfd waits[2] = {{fd_, events, 0}, {waker_, POLLIN, 0}};
     int timeout = Remaining(deadline);
     if (waker_ == kNone && (timeout < 0 || timeout > 20))
         timeout = 20; // nothing can wake us, so look again soon

@@ -27,10 +27,13 @@ public:
     long Send(const char* data, std::size_t size, std::string& error);
     // Appends what has arrived to `in`; false when the server closed or failed.
     bool Receive(std::string& in, std::string& error);
-    // Waits until something arrived (or, with `writing`, until there is room
-    // to send), until Wake is called or until `deadline` (Clock::time_point::max()
-    // for none). True when the connection is ready.
-    bool Wait(bool writing, Clock::time_point deadline);
+    // What a Wait waits for, besides a hang-up or an error, Wake and its
+    // deadline. Hangup alone lets answers the caller has no use for yet stay
+    // unread without waking it; where poll cannot tell (Winsock), they wake.
+    enum class Event { Data, Room, Hangup };
+    // Deadline Clock::time_point::max() for none. True when the connection
+    // is ready.
+    bool Wait(Event event, Clock::time_point deadline);
     // Ends the current or next Wait early; safe from any thread.
     void Wake();
 
