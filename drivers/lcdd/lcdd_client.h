@@ -27,7 +27,7 @@ struct Endpoint {
 // says, and when the server is not there or goes away logs one line, tries
 // again every `retry` and then sends the whole screen again. The refresh
 // never waits for the network, and while nothing changes the thread sleeps
-// until the server speaks.
+// until something does or the server goes away.
 class LcddClient {
 public:
     LcddClient(Endpoint endpoint, CoreServices* services, std::chrono::milliseconds retry = std::chrono::seconds(3));
