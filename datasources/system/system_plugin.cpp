@@ -96,11 +96,24 @@ public:
 #else
         std::printf("System data source settings (press Enter to keep a value).\n");
         std::string answer;
-        if (!glancer::Ask("Disk to report (any path on it)", ReadDiskPath(), answer) || answer.empty())
+        if (!glancer::Ask("Disk to report (any path on it)", ReadDiskPath(), answer))
             return true;
-        if (!MakeSystemProbe()->Disk(answer))
-            std::printf("  Cannot read that disk now; it shows as \"?\" until it can.\n");
-        glancer::Settings(kSection).WriteText("DiskPath", answer);
+        const glancer::Settings stored(kSection, kName);
+        if (!answer.empty()) {
+            if (!MakeSystemProbe()->Disk(answer))
+                std::printf("  Cannot read that disk now; it shows as \"?\" until it can.\n");
+            stored.WriteText("DiskPath", answer);
+        }
+        const std::int64_t watch = stored.Number("WatchLoad", 0, 0, 1);
+        if (!glancer::Ask("Follow the CPU load for System.HighLoad even while no screen shows it, at one wake-up "
+                          "a second (1 yes, 0 no)",
+                          std::to_string(watch), answer) ||
+            answer.empty())
+            return true;
+        if (answer == "0" || answer == "1")
+            stored.WriteNumber("WatchLoad", answer == "1" ? 1 : 0);
+        else
+            std::printf("  Answer 0 or 1; it stays %d.\n", static_cast<int>(watch));
         return true;
 #endif
     }
