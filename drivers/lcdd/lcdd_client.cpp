@@ -63,8 +63,12 @@ void LcddClient::Start()
             Run();
         } catch (...) {
             // Only when even giving up failed (out of memory): the panel
-            // keeps its last picture and the program goes on.
+            // keeps its last picture, nothing more is queued for it, and
+            // the program goes on.
             socket_.Close();
+            std::lock_guard<std::mutex> lock(mutex_);
+            screen_->SetOutput(nullptr);
+            queued_.clear();
         }
     });
 }
