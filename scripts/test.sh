@@ -12,6 +12,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-test-deps.sh
 
+# Five builds of the same sources: ccache makes the second run of this script
+# (and every build after the first) mostly cache hits, wherever the checkout is.
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
+
 jobs=$(nproc)
 run_preset() {
   local preset=$1
