@@ -12,8 +12,8 @@ cd "$(dirname "$0")/.."
 
 scripts/install-test-deps.sh
 
-# Five builds of the same sources: ccache makes the second run of this script
-# (and every build after the first) mostly cache hits, wherever the checkout is.
+# ccache makes a later run of this script mostly cache hits, even from another
+# checkout of the same sources.
 export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
 
 jobs=$(nproc)
