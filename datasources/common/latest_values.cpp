@@ -36,12 +36,17 @@ std::string IdAndTypeProblem(const std::string& id, const std::string& type, con
     return {};
 }
 
-std::string FirstLine(std::string_view bytes)
+std::string_view WholeFirstLine(std::string_view bytes)
 {
     bytes = bytes.substr(0, bytes.find('\n'));
     if (!bytes.empty() && bytes.back() == '\r')
         bytes.remove_suffix(1);
-    std::string line(bytes.substr(0, GLANCER_TEXT_SIZE - 1));
+    return bytes;
+}
+
+std::string FirstLine(std::string_view bytes)
+{
+    std::string line(WholeFirstLine(bytes).substr(0, GLANCER_TEXT_SIZE - 1));
     for (char& c : line)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = '?';
@@ -106,6 +111,8 @@ void LatestValues::Show(Slot& slot)
 
 bool LatestValues::Store(std::size_t index, std::string_view bytes)
 {
+    // A number is read from the whole line: cut first, padding could hide its last digits.
+    const std::string_view whole = WholeFirstLine(bytes);
     const std::string line = FirstLine(bytes);
     std::optional<std::int32_t> integer;
     std::optional<double> decimal;
@@ -113,8 +120,8 @@ bool LatestValues::Store(std::size_t index, std::string_view bytes)
     if (index >= slots.size())
         return false;
     Slot& slot = slots[index];
-    if ((slot.type == GLANCER_VAR_INT && !(integer = ParseInteger(line))) ||
-        (slot.type == GLANCER_VAR_DOUBLE && !(decimal = ParseDouble(line)))) {
+    if ((slot.type == GLANCER_VAR_INT && !(integer = ParseInteger(whole))) ||
+        (slot.type == GLANCER_VAR_DOUBLE && !(decimal = ParseDouble(whole)))) {
         slot.stale = true;
         Show(slot);
         return false;

@@ -25,8 +25,9 @@ const char* TypeName(std::uint32_t type);
 // required, unique among `taken`, without spaces, dots or backslashes.
 std::string IdAndTypeProblem(const std::string& id, const std::string& type, const std::vector<std::string>& taken);
 
-// The first line of `bytes` (up to "\n", without a trailing "\r"), at most
-// 255 bytes, control characters and NULs shown as "?".
+// The first line of `bytes` (up to "\n", without a trailing "\r"), as it is.
+std::string_view WholeFirstLine(std::string_view bytes);
+// The same, at most 255 bytes, control characters and NULs shown as "?".
 std::string FirstLine(std::string_view bytes);
 
 // Whole numbers that fit 32 bits, and finite decimals, in the C locale;

@@ -1,6 +1,7 @@
 #include "drivers/lcdd/lcdd_client.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <exception>
 
 namespace lcdd {
 
@@ -11,29 +12,25 @@ using namespace std::chrono_literals;
 constexpr auto kHandshakeWait = 2s;
 constexpr auto kStallLimit = 10s;           // a server that takes nothing this long is gone
 constexpr std::size_t kMaxQueued = 1 << 18; // so is one that lets this much pile up
-constexpr std::size_t kMaxLine = 4096;
 constexpr auto kLastFlush = 1s;
 constexpr auto kNever = LineSocket::Clock::time_point::max();
 
-// "connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8"
-bool ParseGreeting(const std::string& line, charpanel::Geometry& size, std::uint32_t& cellHeight)
+// "0.5 s", "15 s"
+std::string Seconds(std::chrono::milliseconds wait)
 {
-    const std::size_t lcd = line.find(" lcd ");
-    unsigned wid = 0, hgt = 0, cellwid = 0, cellhgt = 8;
-    if (line.rfind("connect ", 0) != 0 || lcd == std::string::npos ||
-        std::sscanf(line.c_str() + lcd, " lcd wid %u hgt %u cellwid %u cellhgt %u", &wid, &hgt, &cellwid, &cellhgt) <
-            2 ||
-        wid == 0 || hgt == 0)
-        return false;
-    size = charpanel::Geometry{wid, hgt};
-    cellHeight = cellhgt > 0 && cellhgt <= 64 ? cellhgt : 8;
-    return true;
+    const auto count = wait.count();
+    return std::to_string(count / 1000) + (count % 1000 != 0 ? "." + std::to_string(count % 1000 / 100) : "") + " s";
+}
+
+std::string SizeText(const charpanel::Geometry& size)
+{
+    return std::to_string(size.columns) + " x " + std::to_string(size.rows);
 }
 
 } // namespace
 
-LcddClient::LcddClient(Endpoint endpoint, CoreServices* services, std::chrono::milliseconds retry)
-    : endpoint_(std::move(endpoint)), services_(services), retry_(retry)
+LcddClient::LcddClient(Endpoint endpoint, CoreServices* services)
+    : endpoint_(std::move(endpoint)), services_(services)
 {
 }
 
@@ -46,9 +43,12 @@ void LcddClient::Start()
 {
     if (thread_.joinable())
         return;
+    socket_.Resume();
+    const std::optional<Greeting> greeting = Handshake();
     charpanel::Geometry size;
-    std::uint32_t cellHeight = 8;
-    const bool connected = Handshake(size, cellHeight);
+    if (greeting)
+        size = charpanel::Geometry{greeting->columns, greeting->rows};
+    logged_ = size;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         screen_ = std::make_unique<LcddScreen>(std::min(size.columns, charpanel::kMaxColumns),
@@ -56,9 +56,21 @@ void LcddClient::Start()
         panel_ = std::make_unique<charpanel::CharPanel>(size, *screen_);
         stopping_ = false;
     }
-    if (connected)
-        TakeScreen(cellHeight);
-    thread_ = std::thread([this] { Run(); });
+    if (greeting)
+        TakeScreen(*greeting);
+    thread_ = std::thread([this] {
+        try {
+            Run();
+        } catch (...) {
+            // Only when even giving up failed (out of memory): the panel
+            // keeps its last picture, nothing more is queued for it, and
+            // the program goes on.
+            socket_.Close();
+            std::lock_guard<std::mutex> lock(mutex_);
+            screen_->SetOutput(nullptr);
+            queued_.clear();
+        }
+    });
 }
 
 void LcddClient::Stop()
@@ -70,7 +82,7 @@ void LcddClient::Stop()
         stopping_ = true;
     }
     wake_.notify_one();
-    socket_.Wake();
+    socket_.Interrupt();
     thread_.join();
     socket_.Close();
 }
@@ -123,50 +135,65 @@ void LcddClient::UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, s
     Drawing([&] { panel_->UpdateRegion(frame, x, y, width, height); });
 }
 
-bool LcddClient::Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight)
+std::optional<Greeting> LcddClient::Handshake()
 {
     std::string error;
     const auto deadline = LineSocket::Clock::now() + kHandshakeWait;
-    heard_.clear();
+    lines_.Clear();
+    std::optional<std::string> greeting;
     bool ok =
         socket_.Connect(endpoint_.host, endpoint_.port, deadline, error) && socket_.Send("hello\n", 6, error) == 6;
     if (!ok)
         error = "cannot reach the server at " + Where() + " (" + error + ")";
-    while (ok && heard_.find('\n') == std::string::npos) {
-        ok = LineSocket::Clock::now() < deadline;
+    while (ok && !greeting) {
+        ok = LineSocket::Clock::now() < deadline && !socket_.Interrupted();
+        received_.clear();
         if (ok && socket_.Wait(LineSocket::Event::Data, deadline))
-            ok = socket_.Receive(heard_, error);
-        if (!ok)
+            ok = socket_.Receive(received_, error);
+        // What follows the greeting in the same bytes is heard as usual.
+        lines_.Feed(received_, [&](std::string_view line) {
+            if (!greeting)
+                greeting.emplace(line);
+            else if (auto complaint = complaints_.Take(line))
+                Log(*complaint);
+        });
+        if (greeting)
+            ok = true; // a server that greets and hangs up is lost later, like any other
+        else if (!ok)
             error = "no greeting from the server at " + Where() + (error.empty() ? "" : " (" + error + ")");
     }
-    const std::string greeting = heard_.substr(0, heard_.find('\n'));
-    if (ok && !ParseGreeting(greeting, size, cellHeight)) {
+    std::optional<Greeting> parsed;
+    if (ok && !(parsed = ParseGreeting(*greeting))) {
         ok = false;
-        error = "the server at " + Where() + " answered \"" + greeting.substr(0, 80) + "\" to hello";
+        error = "the server at " + Where() + " answered \"" + Printable(*greeting) + "\" to hello";
     }
     if (!ok) {
+        if (!socket_.Interrupted())
+            Retry(error);
         socket_.Close();
-        if (!failing_)
-            Log("LCDd: " + error + "; trying again every " + Every());
-        failing_ = true;
-        return false;
+        return std::nullopt;
     }
-    heard_.erase(0, greeting.size() + 1);
-    return true;
+    backoff_.Connected(LineSocket::Clock::now());
+    return parsed;
 }
 
-void LcddClient::TakeScreen(std::uint32_t cellHeight)
+void LcddClient::TakeScreen(const Greeting& greeting)
 {
+    const charpanel::Geometry size{greeting.columns, greeting.rows};
     std::lock_guard<std::mutex> lock(mutex_);
-    const charpanel::Geometry panel = panel_->Size();
-    Log("LCDd: connected to the server at " + Where() + (failing_ ? " again" : "") + ", showing " +
-        std::to_string(panel.columns) + " x " + std::to_string(panel.rows));
-    failing_ = false;
+    if (size.columns != logged_.columns || size.rows != logged_.rows) {
+        logged_ = size;
+        Log("LCDd: the server's panel is now " + SizeText(size) + "; Glancer keeps its size until it starts again");
+    }
+    // Within an outage the connection is logged once it has held (Round).
+    announced_ = !failing_;
+    if (announced_)
+        Log("LCDd: connected to the server at " + Where() + ", showing " + SizeText(panel_->Size()));
     sending_ = "client_set -name Glancer\nscreen_add Glancer\n"
                "screen_set Glancer -name Glancer -priority foreground -heartbeat off\n";
     queued_.clear();
     screen_->SetOutput(&queued_);
-    screen_->SetCellHeight(cellHeight);
+    screen_->SetCellHeight(greeting.cellHeight);
     panel_->Redraw();
     lastProgress_ = LineSocket::Clock::now();
 }
@@ -175,52 +202,61 @@ void LcddClient::Run()
 {
     auto flushBy = kNever; // once stopping, how long what is queued may take to leave
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (stopping_ && flushBy == kNever)
-                flushBy = LineSocket::Clock::now() + kLastFlush;
-            if (!socket_.IsOpen() && !stopping_) {
-                lock.unlock();
-                charpanel::Geometry size;
-                std::uint32_t cellHeight = 8;
-                if (Handshake(size, cellHeight)) {
-                    if (size.columns != panel_->Size().columns || size.rows != panel_->Size().rows)
-                        Log("LCDd: the server's panel is now " + std::to_string(size.columns) + " x " +
-                            std::to_string(size.rows) + "; Glancer keeps its size until it starts again");
-                    TakeScreen(cellHeight);
-                    continue;
-                }
-                lock.lock();
-                wake_.wait_for(lock, retry_, [this] { return stopping_; });
-                continue;
-            }
-        }
-        if (!socket_.IsOpen())
-            return;
-        if (Exchange(flushBy) && flushBy != kNever && (sending_.empty() || LineSocket::Clock::now() >= flushBy)) {
-            socket_.Close();
-            return;
+        try {
+            if (!Round(flushBy))
+                return;
+        } catch (const std::exception& error) {
+            Lost(error.what());
+        } catch (...) {
+            Lost("an unknown error");
         }
     }
+}
+
+bool LcddClient::Round(LineSocket::Clock::time_point& flushBy)
+{
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (stopping_ && flushBy == kNever)
+            flushBy = LineSocket::Clock::now() + kLastFlush;
+        if (!socket_.IsOpen() && !stopping_) {
+            if (wake_.wait_until(lock, retryAt_, [this] { return stopping_; }))
+                return true;
+            lock.unlock();
+            if (const std::optional<Greeting> greeting = Handshake())
+                TakeScreen(*greeting);
+            return true;
+        }
+    }
+    if (!socket_.IsOpen())
+        return false;
+    if (Exchange(flushBy) && flushBy != kNever && (sending_.empty() || LineSocket::Clock::now() >= flushBy)) {
+        socket_.Close();
+        return false;
+    }
+    if (socket_.IsOpen() && backoff_.Settled(LineSocket::Clock::now()) && failing_) {
+        failing_ = false;
+        announced_ = true;
+        std::lock_guard<std::mutex> lock(mutex_);
+        Log("LCDd: connected to the server at " + Where() + " again, showing " + SizeText(panel_->Size()));
+    }
+    return true;
 }
 
 // One round: reads what arrived, sends what is queued and what the socket
 // took too little of, sleeps; false when the server is lost. Idle and
 // healthy, the sleep has no end but a drawing call's wake or the server
-// hanging up; only output the server is not taking has a deadline. The
-// server answers every command; the answers wait in the socket for the
-// next round rather than waking the thread themselves.
+// hanging up (or a new connection having held); only output the server is
+// not taking has a deadline. The server answers every command; the answers
+// wait in the socket for the next round rather than waking the thread
+// themselves.
 bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
 {
     std::string error;
-    if (!socket_.Receive(heard_, error)) {
+    if (!Hear(error)) {
         Lost(error);
         return false;
     }
-    for (std::size_t end; (end = heard_.find('\n')) != std::string::npos; heard_.erase(0, end + 1))
-        Heard(heard_.substr(0, end));
-    if (heard_.size() > kMaxLine)
-        heard_.clear();
     const auto now = LineSocket::Clock::now();
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -243,38 +279,53 @@ bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
     sending_.erase(0, static_cast<std::size_t>(sent));
     if (sending_.empty() && flushBy != kNever)
         return true;
+    const auto wakeBy = std::min(flushBy, backoff_.SettlesAt());
     if (sending_.empty())
-        socket_.Wait(LineSocket::Event::Hangup, flushBy);
+        socket_.Wait(LineSocket::Event::Hangup, wakeBy);
     else
-        socket_.Wait(LineSocket::Event::Room, std::min(flushBy, lastProgress_ + kStallLimit));
+        socket_.Wait(LineSocket::Event::Room, std::min(wakeBy, lastProgress_ + kStallLimit));
     return true;
 }
 
-void LcddClient::Heard(const std::string& line)
+// Reads what has arrived and logs the server's complaints; false when the
+// server is gone.
+bool LcddClient::Hear(std::string& error)
 {
+    received_.clear();
+    const bool open = socket_.Receive(received_, error);
     // success, listen, ignore, key and menu events need nothing from us.
-    if (line.rfind("huh?", 0) == 0 && huhs_.size() < 32 && huhs_.insert(line).second)
-        Log("LCDd: the server answered: " + line);
+    lines_.Feed(received_, [this](std::string_view line) {
+        if (auto complaint = complaints_.Take(line))
+            Log(*complaint);
+    });
+    return open;
 }
 
 void LcddClient::Lost(const std::string& why)
 {
-    socket_.Close();
     sending_.clear();
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        screen_->SetOutput(nullptr);
+        if (screen_ != nullptr)
+            screen_->SetOutput(nullptr);
         queued_.clear();
     }
-    if (!failing_)
-        Log("LCDd: lost the server at " + Where() + " (" + why + "); trying again every " + Every());
-    failing_ = true;
+    // A connection not logged yet (failing_ still set) is not logged lost either.
+    Retry("lost the server at " + Where() + " (" + why + ")");
 }
 
-std::string LcddClient::Every() const
+void LcddClient::Retry(const std::string& problem)
 {
-    const auto count = retry_.count();
-    return count % 1000 == 0 ? std::to_string(count / 1000) + " s" : std::to_string(count) + " ms";
+    socket_.Close();
+    const auto now = LineSocket::Clock::now();
+    backoff_.Settled(now); // a connection that held starts the count over
+    const auto wait = backoff_.Failed(now);
+    retryAt_ = now + wait;
+    if (!failing_)
+        Log("LCDd: " + problem + "; trying again in " + Seconds(wait) + ", then less often, at least every " +
+            Seconds(Backoff::kLongest));
+    failing_ = true;
+    announced_ = false;
 }
 
 std::string LcddClient::Where() const

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <set>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "drivers/charpanel/char_panel.h"
+#include "drivers/lcdd/lcdd_protocol.h"
 #include "drivers/lcdd/lcdd_screen.h"
 #include "drivers/lcdd/line_socket.h"
 #include "plugin/api/glancer_plugin.h"
@@ -25,12 +26,14 @@ struct Endpoint {
 // character panel under a lock and queue the widget commands it makes; a
 // thread of the client's own sends them, reads and discards what the server
 // says, and when the server is not there or goes away logs one line, tries
-// again every `retry` and then sends the whole screen again. The refresh
+// again less and less often (Backoff) and then sends the whole screen again.
+// Within an outage, a new connection is logged once it has held: a server
+// that greets and hangs up at once costs no more log lines. The refresh
 // never waits for the network, and while nothing changes the thread sleeps
 // until something does or the server goes away.
 class LcddClient {
 public:
-    LcddClient(Endpoint endpoint, CoreServices* services, std::chrono::milliseconds retry = std::chrono::seconds(3));
+    LcddClient(Endpoint endpoint, CoreServices* services);
     ~LcddClient(); // Stop
     LcddClient(const LcddClient&) = delete;
     LcddClient& operator=(const LcddClient&) = delete;
@@ -50,22 +53,26 @@ public:
                       std::uint32_t height);
 
 private:
-    // Connects and reads the greeting, at most a couple of seconds.
-    bool Handshake(charpanel::Geometry& size, std::uint32_t& cellHeight);
+    // Connects and reads the greeting, at most a couple of seconds or until
+    // Stop.
+    std::optional<Greeting> Handshake();
     // Adds Glancer's screen and queues the whole picture.
-    void TakeScreen(std::uint32_t cellHeight);
+    void TakeScreen(const Greeting& greeting);
     template <typename Draw> void Drawing(Draw draw);
     void Run();
+    // False once the thread is done.
+    bool Round(LineSocket::Clock::time_point& flushBy);
     bool Exchange(LineSocket::Clock::time_point flushBy);
-    void Heard(const std::string& line);
+    bool Hear(std::string& error);
     void Lost(const std::string& why);
+    // Closes, and sets when to try again; `problem` is logged if the outage
+    // is not logged yet.
+    void Retry(const std::string& problem);
     std::string Where() const;
-    std::string Every() const;
     void Log(const std::string& text) const;
 
     const Endpoint endpoint_;
     CoreServices* const services_;
-    const std::chrono::milliseconds retry_;
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -76,12 +83,17 @@ private:
     bool cutLogged_ = false; // guarded by mutex_
     std::thread thread_;
 
-    // The thread's own.
+    // The thread's own (Start's, before there is a thread).
     LineSocket socket_;
     std::string sending_;
-    std::string heard_;
-    std::set<std::string> huhs_; // server complaints logged already
-    bool failing_ = false;       // the outage is logged already
+    std::string received_;
+    LineSplitter lines_;
+    Complaints complaints_;
+    Backoff backoff_;
+    bool failing_ = false;   // the outage is logged already
+    bool announced_ = false; // the current connection is logged
+    charpanel::Geometry logged_;  // the server's size last logged
+    LineSocket::Clock::time_point retryAt_;
     LineSocket::Clock::time_point lastProgress_;
 };
 

@@ -134,12 +134,14 @@ bool LineSocket::Connect(const std::string& host, std::uint16_t port, Clock::tim
             continue;
         int code = connect(fd_, at->ai_addr, static_cast<int>(at->ai_addrlen)) == 0 ? 0 : LastError();
         if (code != 0 && WouldBlock(code)) {
-            pollfd wait{fd_, POLLOUT, 0};
-            code = Poll(&wait, 1, Remaining(deadline)) == 1 ? 0 : -1;
+            bool ready = false;
+            while (!Interrupted() && !(ready = Wait(Event::Room, deadline)) && Remaining(deadline) != 0) {
+            }
+            code = ready ? 0 : -1;
             socklen_t size = sizeof code;
             if (code == 0)
                 getsockopt(fd_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size);
-            error = code < 0 ? "timed out" : ErrorText(code);
+            error = !ready && Interrupted() ? "stopped" : code < 0 ? "timed out" : ErrorText(code);
         } else if (code != 0) {
             error = ErrorText(code);
         }
@@ -175,11 +177,12 @@ long LineSocket::Send(const char* data, std::size_t size, std::string& error)
 
 bool LineSocket::Receive(std::string& in, std::string& error)
 {
-    char buffer[512];
-    for (;;) {
+    char buffer[4096];
+    for (std::size_t taken = 0; taken < kMostRead;) {
         const auto got = recv(fd_, buffer, sizeof buffer, 0);
         if (got > 0) {
             in.append(buffer, static_cast<std::size_t>(got));
+            taken += static_cast<std::size_t>(got);
             continue;
         }
         if (got == 0) {
@@ -192,6 +195,7 @@ bool LineSocket::Receive(std::string& in, std::string& error)
         error = ErrorText(code);
         return false;
     }
+    return true; // the rest waits for the next call
 }
 
 // The waker is a datagram socket connected to itself: a byte sent to it makes
@@ -219,6 +223,12 @@ void LineSocket::Wake()
 {
     if (waker_ != kNone)
         send(waker_, "w", 1, kSendFlags); // when it is full, a wake is pending anyway
+}
+
+void LineSocket::Interrupt()
+{
+    interrupted_ = true;
+    Wake();
 }
 
 bool LineSocket::Wait(Event event, Clock::time_point deadline)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -18,14 +19,17 @@ public:
     LineSocket(const LineSocket&) = delete;
     LineSocket& operator=(const LineSocket&) = delete;
 
-    // Resolves `host` and connects, giving up at `deadline`.
+    // Resolves `host` and connects, giving up at `deadline` or on Interrupt.
     bool Connect(const std::string& host, std::uint16_t port, Clock::time_point deadline, std::string& error);
     void Close();
     bool IsOpen() const { return fd_ != kNone; }
 
     // Sends what the socket takes now: the number of bytes taken, or -1.
     long Send(const char* data, std::size_t size, std::string& error);
-    // Appends what has arrived to `in`; false when the server closed or failed.
+    // Appends what has arrived to `in`, at most kMostRead bytes, so that a
+    // server that never stops sending cannot keep the caller here; false
+    // when the server closed or failed (what came before is appended).
+    static constexpr std::size_t kMostRead = 64 * 1024;
     bool Receive(std::string& in, std::string& error);
     // What a Wait waits for, besides a hang-up or an error, Wake and its
     // deadline. Hangup alone lets answers the caller has no use for yet stay
@@ -36,6 +40,10 @@ public:
     bool Wait(Event event, Clock::time_point deadline);
     // Ends the current or next Wait early; safe from any thread.
     void Wake();
+    // Wakes, and makes Connect give up until Resume; safe from any thread.
+    void Interrupt();
+    void Resume() { interrupted_ = false; }
+    bool Interrupted() const { return interrupted_; }
 
 private:
 #ifdef _WIN32
@@ -49,6 +57,7 @@ private:
 
     Handle fd_ = kNone;
     Handle waker_ = kNone; // set once, before any other thread can call Wake
+    std::atomic<bool> interrupted_{false};
 };
 
 } // namespace lcdd

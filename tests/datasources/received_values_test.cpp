@@ -66,6 +66,10 @@ TEST(LatestValues, ConvertKeepTheLastGoodValueAndMarkStaleTexts)
     values.MarkStale(0);
     EXPECT_EQ(TextOf(values, 0), std::string(254, 'y') + "?");
 
+    EXPECT_TRUE(values.Store(1, std::string(250, ' ') + "12345678\n"));
+    EXPECT_EQ(NumberOf<std::int32_t>(values, 1), 12345678); // converted before the text is cut
+    EXPECT_TRUE(values.Store(2, std::string(300, ' ') + "0.25"));
+    EXPECT_EQ(NumberOf<double>(values, 2), 0.25);
     EXPECT_TRUE(values.Store(1, " +42 \n"));
     EXPECT_FALSE(values.Store(1, "2147483648"));
     EXPECT_FALSE(values.Store(1, "4.5"));

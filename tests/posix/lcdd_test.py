@@ -143,7 +143,8 @@ class LcddDriver(harness.Case):
                  "the lost server's log line")
         server = self.lcdd(work, port)
         wait_for(lambda: any(server.shows(text) for text in DEMO_TEXTS), "the picture after LCDd restarted")
-        self.assertIn(f"LCDd: connected to the server at 127.0.0.1:{port} again, showing 20 x 4", work.log())
+        wait_for(lambda: f"LCDd: connected to the server at 127.0.0.1:{port} again, showing 20 x 4" in work.log(),
+                 "the reconnection's log line, once it has held")
         self.assertEqual(stop(process)[0], 0)
         self.assertFalse([line for line in work.log() if line.startswith("LCDd: the server answered")])
 
@@ -173,9 +174,9 @@ class LcddDriver(harness.Case):
             self.addCleanup(proxy.close)
         nobody = free_port()
         cases = ((nobody, f"LCDd: cannot reach the server at 127.0.0.1:{nobody} (Connection refused); "
-                          "trying again every 3 s"),
+                          "trying again in 0.5 s, then less often, at least every 15 s"),
                  (wrong.port, f'LCDd: the server at 127.0.0.1:{wrong.port} answered "220 mail.example.com ESMTP" '
-                              "to hello; trying again every 3 s"),
+                              "to hello; trying again in 0.5 s, then less often, at least every 15 s"),
                  (silent.port, f"LCDd: connected to the server at 127.0.0.1:{silent.port}, showing 20 x 4"),
                  (complaining.port, 'LCDd: the server answered: huh? Invalid command "x"'))
         for port, line in cases:
