@@ -29,8 +29,7 @@ std::string SizeText(const charpanel::Geometry& size)
 
 } // namespace
 
-LcddClient::LcddClient(Endpoint endpoint, CoreServices* services)
-    : endpoint_(std::move(endpoint)), services_(services)
+LcddClient::LcddClient(Endpoint endpoint, CoreServices* services) : endpoint_(std::move(endpoint)), services_(services)
 {
 }
 
@@ -106,6 +105,7 @@ template <typename Draw> void LcddClient::Drawing(Draw draw)
             return;
         const bool idle = queued_.empty();
         draw();
+        panel_->Sync(); // the widget commands for what changed
         wake = idle && !queued_.empty();
     }
     if (wake)
@@ -269,10 +269,18 @@ bool LcddClient::Exchange(LineSocket::Clock::time_point flushBy)
         Lost("the server stopped reading");
         return false;
     }
-    const long sent = sending_.empty() ? 0 : socket_.Send(sending_.data(), sending_.size(), error);
-    if (sent < 0) {
-        Lost(error);
-        return false;
+    long sent = 0;
+    while (static_cast<std::size_t>(sent) < sending_.size()) {
+        const std::string_view rest = std::string_view(sending_).substr(static_cast<std::size_t>(sent));
+        const std::size_t piece = NextPiece(rest);
+        const long taken = socket_.Send(rest.data(), piece, error);
+        if (taken < 0) {
+            Lost(error);
+            return false;
+        }
+        sent += taken;
+        if (static_cast<std::size_t>(taken) < piece)
+            break; // the socket is full: the rest waits for room
     }
     if (sent > 0)
         lastProgress_ = now;

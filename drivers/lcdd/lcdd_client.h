@@ -90,9 +90,9 @@ private:
     LineSplitter lines_;
     Complaints complaints_;
     Backoff backoff_;
-    bool failing_ = false;   // the outage is logged already
-    bool announced_ = false; // the current connection is logged
-    charpanel::Geometry logged_;  // the server's size last logged
+    bool failing_ = false;       // the outage is logged already
+    bool announced_ = false;     // the current connection is logged
+    charpanel::Geometry logged_; // the server's size last logged
     LineSocket::Clock::time_point retryAt_;
     LineSocket::Clock::time_point lastProgress_;
 };

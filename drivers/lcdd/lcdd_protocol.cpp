@@ -31,6 +31,15 @@ bool ReadSize(std::string_view word, std::uint32_t most, std::uint32_t& value)
 
 } // namespace
 
+std::size_t NextPiece(std::string_view pending, std::size_t most)
+{
+    const std::size_t end = pending.substr(0, most).rfind('\n');
+    if (end != std::string_view::npos)
+        return end + 1;
+    const std::size_t first = pending.find('\n');
+    return first != std::string_view::npos ? first + 1 : pending.size();
+}
+
 std::optional<Greeting> ParseGreeting(std::string_view line)
 {
     if (NextWord(line) != "connect")

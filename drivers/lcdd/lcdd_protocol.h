@@ -55,6 +55,16 @@ private:
     std::string partial_;
 };
 
+// LCDd reads a client in blocks of 1024 bytes and drops a command line that
+// reaches it split across two reads. What is sent goes in pieces that end
+// at a line end and stay well under that.
+constexpr std::size_t kMostPiece = 512;
+
+// The length of the next piece of `pending`: as many whole lines as fit in
+// `most` bytes; one longer line whole; all of `pending` when it ends
+// without a line end (a line cut short by the socket, sent on).
+std::size_t NextPiece(std::string_view pending, std::size_t most = kMostPiece);
+
 // What "hello" is answered with:
 // "connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8".
 struct Greeting {

@@ -48,12 +48,12 @@ TEST(LcddGreeting, TakesSizesInRangeOnly)
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->cellHeight, 8U);
 
-    for (const char* refused : {"connect LCDproc lcd wid -20 hgt 4", "connect LCDproc lcd wid 4294967316 hgt 4",
-                                "connect LCDproc lcd wid 0 hgt 4", "connect LCDproc lcd wid 256 hgt 4",
-                                "connect LCDproc lcd wid 20 hgt +4", "connect LCDproc lcd wid 20x hgt 4",
-                                "connect LCDproc lcd wid 20 hgt 4 cellwid 5 cellhgt 65",
-                                "connect LCDproc lcd wid 20 hgt 4 cellwid 0", "connect LCDproc lcd wid 20",
-                                "connect LCDproc wid 20 hgt 4", "220 mail lcd wid 20 hgt 4", ""})
+    for (const char* refused :
+         {"connect LCDproc lcd wid -20 hgt 4", "connect LCDproc lcd wid 4294967316 hgt 4",
+          "connect LCDproc lcd wid 0 hgt 4", "connect LCDproc lcd wid 256 hgt 4", "connect LCDproc lcd wid 20 hgt +4",
+          "connect LCDproc lcd wid 20x hgt 4", "connect LCDproc lcd wid 20 hgt 4 cellwid 5 cellhgt 65",
+          "connect LCDproc lcd wid 20 hgt 4 cellwid 0", "connect LCDproc lcd wid 20", "connect LCDproc wid 20 hgt 4",
+          "220 mail lcd wid 20 hgt 4", ""})
         EXPECT_FALSE(lcdd::ParseGreeting(refused)) << refused;
 }
 
@@ -97,6 +97,24 @@ TEST(LcddBackoff, DoublesUpToItsLongestAndStartsOverOnceAConnectionHeld)
     EXPECT_EQ(backoff.Failed(now + 20s), 500ms);
     backoff.Connected(now);
     EXPECT_EQ(backoff.Failed(now + 30s), 500ms); // held, though nobody asked Settled
+}
+
+TEST(LcddPieces, EndAtALineEndAndStayUnderTheServersReadSize)
+{
+    std::string batch;
+    for (int i = 0; batch.size() < 3000; ++i)
+        batch += "widget_set Glancer t" + std::to_string(i) + " 1 1 {some text}\n";
+    std::size_t pieces = 0;
+    for (std::string_view rest = batch; !rest.empty(); ++pieces) {
+        const std::size_t piece = lcdd::NextPiece(rest);
+        ASSERT_LE(piece, lcdd::kMostPiece);
+        ASSERT_EQ(rest[piece - 1], '\n');
+        rest.remove_prefix(piece);
+    }
+    EXPECT_LE(pieces, batch.size() / (lcdd::kMostPiece / 2)) << "pieces are filled with whole lines";
+    // A line longer than a piece goes whole; the socket's leftover of a line goes as it is.
+    EXPECT_EQ(lcdd::NextPiece(std::string(600, 'x') + "\nnext\n"), 601U);
+    EXPECT_EQ(lcdd::NextPiece("t 1 1 {cut"), 10U);
 }
 
 } // namespace
