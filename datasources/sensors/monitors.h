@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datasources/sensors/monitor.h"
+
+namespace sensors {
+
+using Say = std::function<void(const std::string&)>;
+
+#ifdef _WIN32
+// LibreHardwareMonitor's web server: its data.json at `url`.
+std::unique_ptr<Monitor> MakeLhmMonitor(const std::string& url, Say say);
+// HWiNFO's gadget values in the registry.
+std::unique_ptr<Monitor> MakeHwinfoMonitor(Say say);
+#else
+// Every hwmon chip through libsensors, with the user's sensors.d.
+std::unique_ptr<Monitor> MakeHwmonMonitor(Say say);
+// AMD cards through the amdgpu driver's files, numbered from `firstGpu`.
+std::unique_ptr<Monitor> MakeAmdGpuMonitor(int firstGpu, Say say);
+#endif
+// Every monitor of this system, cards numbered NVIDIA first.
+std::vector<std::unique_ptr<Monitor>> MakeMonitors(const std::string& lhmUrl, Say say);
+
+} // namespace sensors
