@@ -2,10 +2,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
+#include "datasources/sensors/lhm_json.h"
 #include "datasources/sensors/sampler.h"
 #include "datasources/sensors/sensor_table.h"
 
@@ -115,6 +118,56 @@ TEST(SensorTable, AliasesFollowTheChoiceOrderAndReadZeroWithoutASensor)
     windows.Finish();
     EXPECT_EQ(*windows.AliasSource(CpuTemp), 1u);
     EXPECT_EQ(*windows.AliasSource(FanMax), 0u);
+}
+
+TEST(LhmJson, ReadsTheSensorTreeOfARecordedDocument)
+{
+    std::ifstream file(GLANCER_TEST_SOURCE_DIR "/datasources/fixtures/lhm_data.json");
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string problem;
+    const auto sensors = ParseLhm(text.str(), problem);
+    ASSERT_TRUE(sensors) << problem;
+    std::vector<Found> found;
+    std::vector<std::string> shown;
+    for (const LhmSensor& sensor : *sensors) {
+        found.push_back(sensor.found);
+        shown.push_back(sensor.found.group + "|" + sensor.found.label + "|" + std::to_string(sensor.value) + "|" +
+                        UnitOf(sensor.found.kind));
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "AMD Ryzen 7 5800X|Core (Tctl/Tdie)|45.300000|\xC2\xB0"
+                         "C", // clocks left out
+                         "AMD Ryzen 7 5800X|CPU Total|12.500000|%",
+                         "AMD Ryzen 7 5800X|Package|35.200000|W",
+                         "Nuvoton NCT6798D|Vcore|1.104000|V",
+                         "Nuvoton NCT6798D|CPU|41.000000|\xC2\xB0"
+                         "C",
+                         "Nuvoton NCT6798D|Fan #1|1200.000000|RPM",
+                         "Nuvoton NCT6798D|Fan #2|870.000000|RPM",
+                         "NVIDIA GeForce RTX 3070|GPU Core|55.000000|\xC2\xB0"
+                         "C",
+                         "NVIDIA GeForce RTX 3070|GPU Core Load|30.000000|%",
+                         "NVIDIA GeForce RTX 3070|GPU Package|110.500000|W",
+                         "NVIDIA GeForce RTX 3070|GPU Memory Used|2048.000000|MiB",
+                         "Samsung SSD 970 EVO 1TB|Temperature|38.000000|\xC2\xB0"
+                         "C",
+                         "Samsung SSD 970 EVO 1TB_2|Temperature|36.000000|\xC2\xB0"
+                         "C",
+                     }));
+    EXPECT_EQ((*sensors)[5].key, "/lpc/nct6798d/fan/0");
+    SensorTable table;
+    table.Add(0, found, PrefixFilter("", "Samsung_SSD_970_EVO_1TB"));
+    table.Finish();
+    EXPECT_EQ(table.Entries()[*table.AliasSource(CpuTemp)].id, "Sensors.AMD_Ryzen_7_5800X.Core__Tctl_Tdie_");
+    EXPECT_EQ(table.Entries().size(), 11u);
+
+    for (const char* bad : {"[]", "{\"Children\": 5}", "{\"Text\": \"x\"", "<html>Not found</html>"}) {
+        problem.clear();
+        const auto parsed = ParseLhm(bad, problem);
+        EXPECT_TRUE(!parsed || parsed->empty()) << bad;
+        EXPECT_EQ(parsed.has_value(), problem.empty()) << bad;
+    }
 }
 
 struct SamplerRig {
