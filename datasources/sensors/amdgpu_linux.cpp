@@ -53,7 +53,7 @@ struct Card {
 
 class AmdGpuMonitor final : public Monitor {
 public:
-    AmdGpuMonitor(int firstGpu, Say say) : first(firstGpu), say(std::move(say)) {}
+    AmdGpuMonitor(std::shared_ptr<int> cardsSoFar, Say say) : cardsSoFar(std::move(cardsSoFar)), say(std::move(say)) {}
 
     std::vector<Found> Discover() override
     {
@@ -73,7 +73,7 @@ public:
         for (const auto& [number, device] : found) {
             Card card;
             card.device = device;
-            card.group = "gpu" + std::to_string(first + static_cast<int>(cards.size()));
+            card.group = "gpu" + std::to_string(++*cardsSoFar);
             Hwmon(card);
             for (std::size_t i = 0; i < kPerCard; ++i)
                 sensors.push_back(Found{card.group, kValues[i], kKinds[i], "gpu"});
@@ -140,16 +140,16 @@ private:
         }
     }
 
-    const int first;
+    std::shared_ptr<int> cardsSoFar;
     Say say;
     std::vector<Card> cards;
 };
 
 } // namespace
 
-std::unique_ptr<Monitor> MakeAmdGpuMonitor(int firstGpu, Say say)
+std::unique_ptr<Monitor> MakeAmdGpuMonitor(std::shared_ptr<int> cardsSoFar, Say say)
 {
-    return std::make_unique<AmdGpuMonitor>(firstGpu, std::move(say));
+    return std::make_unique<AmdGpuMonitor>(std::move(cardsSoFar), std::move(say));
 }
 
 } // namespace sensors

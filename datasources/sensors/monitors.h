@@ -19,9 +19,13 @@ std::unique_ptr<Monitor> MakeHwinfoMonitor(Say say);
 #else
 // Every hwmon chip through libsensors, with the user's sensors.d.
 std::unique_ptr<Monitor> MakeHwmonMonitor(Say say);
-// AMD cards through the amdgpu driver's files, numbered from `firstGpu`.
-std::unique_ptr<Monitor> MakeAmdGpuMonitor(int firstGpu, Say say);
+// AMD cards through the amdgpu driver's files.
+std::unique_ptr<Monitor> MakeAmdGpuMonitor(std::shared_ptr<int> cardsSoFar, Say say);
 #endif
+// NVIDIA cards through NVML (libnvidia-ml.so.1, nvml.dll), loaded by name.
+// Card monitors number their cards on from `cardsSoFar` at Discover, and
+// add theirs to it.
+std::unique_ptr<Monitor> MakeNvmlMonitor(std::shared_ptr<int> cardsSoFar, Say say);
 // Every monitor of this system, cards numbered NVIDIA first.
 std::vector<std::unique_ptr<Monitor>> MakeMonitors(const std::string& lhmUrl, Say say);
 

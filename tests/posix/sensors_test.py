@@ -130,5 +130,63 @@ class Sensors(harness.Case):
         self.assertIn("Sensors: 25 sensors", log)
 
 
+def listing(text):
+    return {m[0]: m[1] for m in re.findall(r"^(Sensors\.gpu\d\.\w+): (\S+)", text, re.M)}
+
+
+class Nvml(harness.Case):
+    """The stand-in NVML libraries, found by the real loader through LD_LIBRARY_PATH."""
+
+    def workdir_with(self, variant, **kwargs):
+        work = self.workdir(**kwargs)
+        work.env["LD_LIBRARY_PATH"] = os.path.join(harness.PLUGINS, variant)
+        return work
+
+    def test_cards_come_first_and_the_old_temperature_call_serves_when_the_new_one_cannot(self):
+        work = self.workdir_with("nvml", plugins=("sensors",), screens=None)
+        cards = listing(work.run("configure-source", "Sensors").stdout)
+        self.assertEqual({key: cards[key] for key in cards if not key.startswith("Sensors.gpu3")}, {
+            "Sensors.gpu1.Temp": "61.000", "Sensors.gpu1.Load": "45.000", "Sensors.gpu1.MemoryUsed": "3072.000",
+            "Sensors.gpu1.MemoryTotal": "8192.000", "Sensors.gpu1.Power": "120.500", "Sensors.gpu1.Fan": "55.000",
+            "Sensors.gpu2.Temp": "48.000", "Sensors.gpu2.Load": "5.000", "Sensors.gpu2.MemoryUsed": "512.000",
+            "Sensors.gpu2.MemoryTotal": "4096.000", "Sensors.gpu2.Power": "15.000", "Sensors.gpu2.Fan": "0.000"})
+        old = self.workdir_with("nvml-old", plugins=("sensors",), screens=None)
+        cards = listing(old.run("configure-source", "Sensors").stdout)
+        self.assertEqual((cards["Sensors.gpu1.Temp"], cards["Sensors.gpu2.Temp"]), ("60.000", "48.000"))
+        if fake_hwmon.why_not() is None:  # the AMD card of the fake tree comes after them
+            tree = fake_hwmon.FakeTree()
+            self.addCleanup(tree.close)
+            result = subprocess.run(tree.command(harness.GLANCER, "configure-source", "Sensors"), cwd=work.path,
+                                    env=work.env, input="", capture_output=True, text=True, timeout=harness.TIMEOUT)
+            self.assertEqual(listing(result.stdout)["Sensors.gpu3.Load"], "37.000")
+
+    def test_a_failing_call_and_a_failing_start_each_give_one_line(self):
+        screens = {"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
+                   "s.xml": '<screen><name>S</name><item type="plugintext" x="0" y="0"><fieldsize>8</fieldsize>'
+                            "<refresh>50</refresh><varid>Sensors.GpuPower</varid></item></screen>"}
+        work = self.workdir_with("nvml", plugins=("recorddriver", "sensors"), screens=screens)
+        work.write("registry.reg", registry_text({"DRIVER": "RecordDriver"}) + "\n" +
+                   registry_text({"Interval": 100}, "Sensors").split("\n", 2)[2])
+
+        def shown():
+            return ([line[len("writeText 0 0 "):].rstrip() for line in work.lines("driver_calls.txt")
+                     if line.startswith("writeText 0 0 ")] or [None])[-1]
+        process = work.start()
+        wait_for(lambda: shown() == "120.5", "the card's power")
+        work.write("nvml_fail_power", "")
+        wait_for(lambda: shown() == "0", "the failed reading")
+        os.remove(work.file("nvml_fail_power"))
+        wait_for(lambda: shown() == "120.5", "the power back")
+        self.assertEqual(stop(process)[0], 0)
+        failed = [line for line in work.log() if "NVML cannot read" in line]
+        self.assertEqual(failed, [f"Sensors: NVML cannot read Sensors.gpu{n}.Power (error 999); it reads 0"
+                                  for n in (1, 2)])
+
+        work.write("nvml_fail_init", "")
+        process = work.start()
+        wait_for(lambda: "Sensors: NVML cannot start (error 9); no NVIDIA cards" in work.log(), "the failed start")
+        self.assertEqual(stop(process)[0], 0)
+
+
 if __name__ == "__main__":
     harness.main()
