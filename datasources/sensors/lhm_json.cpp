@@ -17,8 +17,9 @@ std::string TextOf(const json& node, const char* name)
     return found != node.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
-// "45,3 °C" -> 45.3 and Temperature; nothing for units we do not show (MHz...).
-std::optional<std::pair<double, Kind>> Reading(const std::string& value)
+} // namespace
+
+std::optional<std::pair<double, Kind>> ReadingOf(const std::string& value)
 {
     static const struct {
         const char* unit;
@@ -51,6 +52,8 @@ std::optional<std::pair<double, Kind>> Reading(const std::string& value)
             return std::pair(parsed * known.scale, known.kind);
     return std::nullopt;
 }
+
+namespace {
 
 const json* ChildrenOf(const json& node)
 {
@@ -92,7 +95,7 @@ struct Walker {
 
     void Sensor(const json& node, const std::string& hardware, const std::string& prefix, const std::string& category)
     {
-        const std::optional<std::pair<double, Kind>> reading = Reading(TextOf(node, "Value"));
+        const std::optional<std::pair<double, Kind>> reading = ReadingOf(TextOf(node, "Value"));
         if (!reading || hardware.empty())
             return;
         std::string label = TextOf(node, "Text");

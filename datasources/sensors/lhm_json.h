@@ -7,11 +7,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "datasources/sensors/monitor.h"
 
 namespace sensors {
+
+// A value as the monitors write it, "45,3 °C" or "1200 RPM": the number
+// (either decimal sign) and the kind its unit tells; nothing for units not
+// shown (MHz...).
+std::optional<std::pair<double, Kind>> ReadingOf(const std::string& text);
 
 struct LhmSensor {
     Found found;     // group: the hardware, numbered; label: the sensor's Text

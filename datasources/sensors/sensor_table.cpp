@@ -51,6 +51,7 @@ const char* const kCpuTempChoices[] = {
     "*.Core__Tctl_Tdie_",
     "*.CPU_Package",
     "Sensors.HWiNFO.CPU_Package",
+    "Sensors.HWiNFO.CPU__Tctl_Tdie_",
     nullptr,
 };
 
