@@ -4,7 +4,7 @@
 // and the load, memory, temperature, power and fan of each graphics card,
 // as "Sensors.<chip>.<label>" and "Sensors.gpu<N>.<value>"; aliases that
 // name the CPU and first card's values on any machine; the flag
-// "Sensors.Hot" and a CPU temperature bar. Values are sampled when read, on
+// "Sensors.Hot" (and "Sensors.HasCpuTemp") and a CPU temperature bar. Values are sampled when read, on
 // the source's own thread. Settings, section "Sensors", read at init:
 // HotTemp, Interval, LhmUrl, Include, Exclude.
 #include <cstdio>
@@ -23,6 +23,9 @@ using namespace sensors;
 const char kName[] = "Sensors";
 const char kSection[] = "Sensors";
 const char kHotFlag[] = "Sensors.Hot";
+// Set from start while Sensors.CpuTemp has a sensor behind it, so a screen
+// showing it can require it.
+const char kHasCpuTempFlag[] = "Sensors.HasCpuTemp";
 const char kDefaultLhmUrl[] = "http://127.0.0.1:8085/data.json";
 
 struct Options {
@@ -101,6 +104,7 @@ public:
         const std::vector<std::string> unbacked = sampler->Table().Unbacked();
         Say(std::to_string(sampler->Table().Entries().size()) + " sensors" +
             (unbacked.empty() ? "" : "; no sensor for " + Joined(unbacked) + ", which read 0"));
+        glancer::SetFlag(kHasCpuTempFlag, sampler->Table().AliasSource(CpuTemp).has_value());
         sampler->Start();
     }
 
