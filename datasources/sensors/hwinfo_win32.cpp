@@ -60,8 +60,20 @@ public:
             // The gadget list can change under us: a value counts only under its label.
             if (Value(L"Label" + n) != entries[i].label)
                 continue;
-            if (const std::optional<std::string> raw = Value(L"Value" + n))
-                if (const auto reading = ReadingOf(*raw)) {
+            // ValueRaw has the number without thousands separators; Value serves without it.
+            if (const std::optional<std::string> raw = Value(L"ValueRaw" + n); raw && !raw->empty()) {
+                std::string number = *raw;
+                std::replace(number.begin(), number.end(), ',', '.');
+                char* end = nullptr;
+                const double parsed = std::strtod(number.c_str(), &end);
+                if (end == number.c_str() + number.size()) {
+                    values[i] = parsed;
+                    any = true;
+                    continue;
+                }
+            }
+            if (const std::optional<std::string> text = Value(L"Value" + n))
+                if (const auto reading = ReadingOf(*text)) {
                     values[i] = reading->first;
                     any = true;
                 }
