@@ -15,9 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kDrm[] = "/sys/class/drm";
-const char* const kValues[] = {"Temp", "Load", "MemoryUsed", "MemoryTotal", "Power", "Fan"};
-constexpr Kind kKinds[] = {Kind::Temperature, Kind::Percent, Kind::MiB, Kind::MiB, Kind::Power, Kind::Percent};
-constexpr std::size_t kPerCard = std::size(kValues);
 
 std::optional<std::string> ReadLine(const fs::path& path)
 {
@@ -75,8 +72,7 @@ public:
             card.device = device;
             card.group = "gpu" + std::to_string(++*cardsSoFar);
             Hwmon(card);
-            for (std::size_t i = 0; i < kPerCard; ++i)
-                sensors.push_back(Found{card.group, kValues[i], kKinds[i], "gpu"});
+            AddCard(card.group, sensors);
             cards.push_back(std::move(card));
         }
         return sensors;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,19 @@
 namespace sensors {
 
 using Say = std::function<void(const std::string&)>;
+
+// What every card gives, in this order: Sensors.gpu<N>.<value>.
+inline constexpr const char* kCardValues[] = {"Temp", "Load", "MemoryUsed", "MemoryTotal", "Power", "Fan"};
+inline constexpr Kind kCardKinds[] = {Kind::Temperature, Kind::Percent, Kind::MiB,
+                                      Kind::MiB,         Kind::Power,   Kind::Percent};
+inline constexpr std::size_t kPerCard = std::size(kCardValues);
+
+// Appends card `group`'s sensors.
+inline void AddCard(const std::string& group, std::vector<Found>& out)
+{
+    for (std::size_t i = 0; i < kPerCard; ++i)
+        out.push_back(Found{group, kCardValues[i], kCardKinds[i], "gpu"});
+}
 
 #ifdef _WIN32
 // LibreHardwareMonitor's web server: its data.json at `url`.

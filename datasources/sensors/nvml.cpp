@@ -105,10 +105,6 @@ private:
 #endif
 };
 
-const char* const kValues[] = {"Temp", "Load", "MemoryUsed", "MemoryTotal", "Power", "Fan"};
-constexpr Kind kKinds[] = {Kind::Temperature, Kind::Percent, Kind::MiB, Kind::MiB, Kind::Power, Kind::Percent};
-constexpr std::size_t kPerCard = std::size(kValues);
-
 class NvmlMonitor final : public Monitor {
 public:
     NvmlMonitor(std::shared_ptr<int> cardsSoFar, Say say) : cardsSoFar(std::move(cardsSoFar)), say(std::move(say)) {}
@@ -153,8 +149,7 @@ public:
                 continue;
             }
             card.group = "gpu" + std::to_string(++*cardsSoFar);
-            for (std::size_t v = 0; v < kPerCard; ++v)
-                found.push_back(Found{card.group, kValues[v], kKinds[v], "gpu"});
+            AddCard(card.group, found);
             cards.push_back(std::move(card));
         }
         return found;
@@ -208,8 +203,8 @@ private:
             return true;
         }
         if (!card.failing[value])
-            say("NVML cannot read Sensors." + card.group + "." + kValues[value] + " (error " + std::to_string(code) +
-                "); it reads 0");
+            say("NVML cannot read Sensors." + card.group + "." + kCardValues[value] + " (error " +
+                std::to_string(code) + "); it reads 0");
         card.failing[value] = true;
         return false;
     }
