@@ -65,13 +65,13 @@ Display drivers and data sources are plugins. This package holds the
 program, the display drivers (character LCDs on serial and I2C
 backpacks, SSD1306 and SH1106 OLEDs over I2C, an LCDd server, and the
 Virtual display, an emulated panel drawn in the terminal), the System,
-Demo, Commands and MQTT data sources, the example screens, a systemd user unit and the
+Demo, Commands, MQTT and Sensors data sources, the example screens, a systemd user unit and the
 headers for writing plugins.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends from the libraries the program and plugins link (libmosquitto1
-# too when the MQTT plugin is built).
+# too when the MQTT plugin is built, libsensors5 for the Sensors plugin).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)

@@ -49,6 +49,8 @@ mkdir -p "$demo"
 demo=$(cd "$demo" && pwd)
 rm -rf "$demo/screens" "$demo"/*.so
 cp -r examples/demo/screens "$demo/"
+# The Sensors source where it was built: the CPU temperature screen needs it.
+[ -f "$build/plugins/sensors.so" ] && plugins+=(sensors)
 for name in "${plugins[@]}"; do
   cp "$build/plugins/$name.so" "$demo/"
 done

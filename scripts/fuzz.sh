@@ -23,7 +23,7 @@ elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(xml_reader screens bitmap settings plugin_values lcdd_reply)
+[ ${#targets[@]} -eq 0 ] && targets=(xml_reader screens bitmap settings plugin_values lcdd_reply json)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}"

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-dev python3 tmux lcdproc
   dpkg-dev lintian
   mosquitto mosquitto-clients libmosquitto-dev
+  libsensors-dev lm-sensors nlohmann-json3-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
 )
 if [ "${1:-}" = "--build-only" ]; then

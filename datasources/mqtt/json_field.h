@@ -1,24 +1,23 @@
 #pragma once
 
-// Picks one field out of a JSON object, such as "temperature" or
-// "sensor.temp" (dots separate nested object keys). Small and bounded: at
-// most kMaxJson bytes and kMaxDepth levels are looked at, and anything
-// malformed up to the field gives nothing.
+// Picks one field out of a JSON message, such as "temperature",
+// "sensor.temp" (dots separate nested keys) or "values.0" (a number indexes
+// an array).
 
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace mqtt {
 
-inline constexpr std::size_t kMaxJson = 64 * 1024;
-inline constexpr int kMaxDepth = 32;
+struct JsonFieldResult {
+    enum Status { Found, Missing, Invalid } status;
+    // Found: the field's value as the text a display draws (a string as
+    // its characters in Latin-1, "?" for those beyond; a number, true,
+    // false or null as written; an object or an array as its JSON);
+    // otherwise what is wrong, to end "a message on ... ".
+    std::string text;
+};
 
-// The field's value as text: a string unescaped (a \u escape beyond ASCII
-// becomes "?"), a number, true, false or null as written; an object or an
-// array as its JSON text. Empty when the payload is not a JSON object, is
-// too long, or has no such field.
-std::optional<std::string> JsonField(std::string_view json, std::string_view path);
+JsonFieldResult JsonField(std::string_view json, std::string_view path);
 
 } // namespace mqtt

@@ -179,15 +179,18 @@ void Client::Deliver(std::size_t index, const char* payload, std::size_t length)
     if (topic.field.empty()) {
         if (!values.Store(index, bytes))
             problem = "is not " + std::string(topic.type == "integer" ? "an integer" : "a number");
-    } else if (const std::optional<std::string> field = JsonField(bytes, topic.field)) {
-        if (!values.Store(index, *field))
+    } else if (const JsonFieldResult field = JsonField(bytes, topic.field); field.status == JsonFieldResult::Found) {
+        if (!values.Store(index, field.text))
             problem =
                 "has a field " + topic.field + " that is not " + (topic.type == "integer" ? "an integer" : "a number");
     } else {
-        problem = "is not a JSON object with a field " + topic.field;
-        values.MarkStale(index);
+        problem = field.text;
+        if (field.status == JsonFieldResult::Missing)
+            values.MarkStale(index);
     }
-    if (!problem.empty() && problem != lastProblem[index])
+    // One line until a good message: a sender that keeps sending bad ones
+    // does not fill the log.
+    if (!problem.empty() && lastProblem[index].empty())
         Say("a message on MQTT." + topic.id + " " + problem + "; keeping the last value");
     lastProblem[index] = problem;
 }

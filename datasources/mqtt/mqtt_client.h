@@ -52,7 +52,7 @@ private:
     // Used on the network thread only.
     int lastRefusal = 0;
     std::vector<int> subscriptions;       // the message id of each topic's latest subscription
-    std::vector<std::string> lastProblem; // per topic, so each problem is logged once
+    std::vector<std::string> lastProblem; // per topic; a problem is logged once until a good message
     std::atomic<bool> connected{false};
 };
 

@@ -59,6 +59,7 @@ class Package(unittest.TestCase):
             self.assertIn("ExecStart=/usr/bin/glancer\n", unit.read())
         depends = run("dpkg-deb", "-f", DEB, "Depends").stdout
         self.assertIn("libc6", depends)
+        self.assertIn("libsensors5", depends)
 
     def test_init_then_use_driver_shows_the_demo(self):
         result = self.glancer("init")

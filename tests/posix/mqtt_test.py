@@ -142,6 +142,17 @@ class Mqtt(harness.Case):
         broker.publish("secret/x", "hidden")
         wait_for(lambda: shown().get("Json") == "22.25" and "bad" in shown().get("Note", ""), "published values")
         self.assertEqual(shown()["Note"].encode("utf-8", "replace")[:9], "\ufffd\ufffd?bad".encode()[:9])
+        # Invalid messages keep the value, with one line until a valid one arrives.
+        invalid = "a message on MQTT.Json is not valid JSON"
+        for payload in ['{"sensor": {"temp": 30}}trailing', '{"sensor": {"temp": 31,}}', '{"sensor": {"temp": 32']:
+            broker.publish("sensors/kitchen", payload)
+        broker.publish("sensors/kitchen", '{"sensor": {"temp": 1, "temp": 23.5}}')
+        wait_for(lambda: shown().get("Json") == "23.5", "the last of duplicate keys")
+        self.assertEqual(sum(line.startswith("MQTT: " + invalid) for line in work.log()), 1, work.log())
+        broker.publish("sensors/kitchen", "[" * 10000 + "]" * 10000)
+        wait_for(lambda: sum(line.startswith("MQTT: " + invalid.replace("not valid JSON", "nested deeper"))
+                             for line in work.log()) == 1, "a line for the next bad message")
+        self.assertEqual(shown().get("Json"), "23.5")
         broker.publish("notes/b", "A" * 1048576)
         wait_for(lambda: shown().get("Note") == "A" * 30, "the long payload, cut")
         wait_for(lambda: any("refused the topic filter" in line for line in work.log()), "the refused filter")
