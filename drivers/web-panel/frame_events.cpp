@@ -28,16 +28,13 @@ public:
             byte_ = static_cast<std::uint8_t>(byte_ << (8 - bits_));
             Byte();
         }
-        if (count_ == 1) {
-            out_ += kBase64[group_ >> 18 & 63];
-            out_ += kBase64[group_ >> 12 & 63];
-            out_ += "==";
-        } else if (count_ == 2) {
-            out_ += kBase64[group_ >> 18 & 63];
-            out_ += kBase64[group_ >> 12 & 63];
-            out_ += kBase64[group_ >> 6 & 63];
-            out_ += '=';
-        }
+        if (count_ == 0)
+            return;
+        const std::uint32_t group = group_ << (count_ == 1 ? 16 : 8);
+        out_ += kBase64[group >> 18 & 63];
+        out_ += kBase64[group >> 12 & 63];
+        out_ += count_ == 1 ? '=' : kBase64[group >> 6 & 63];
+        out_ += '=';
     }
 
 private:
