@@ -13,6 +13,10 @@
 
 #include <asio.hpp>
 
+#ifdef __linux__
+#include <pthread.h>
+#endif
+
 #include "drivers/common/lcd_panel.h"
 #include "drivers/web-panel/frame_events.h"
 #include "drivers/web-panel/http_request.h"
@@ -39,18 +43,21 @@ using Bytes = std::shared_ptr<const std::string>;
 
 struct Queued {
     Bytes bytes;
+    std::size_t offset; // written so far
     Clock::time_point since;
 };
 
 struct Client {
     explicit Client(asio::io_context& io) : socket(io), timer(io) {}
     tcp::socket socket;
-    asio::steady_timer timer; // the request's deadline, then how far behind it may fall
+    asio::steady_timer timer; // how far behind it may fall; how long a refused one may linger
     std::array<char, 2048> input{};
     HttpRequest request;
+    Clock::time_point connected;
     bool events = false;
     bool closed = false;
-    bool writing = false;
+    bool writing = false; // waiting for room to write
+    bool behind = false;  // the timer runs
     std::deque<Queued> queue;
     std::size_t queuedBytes = 0;
 };
@@ -172,6 +179,10 @@ private:
 
     void Run()
     {
+#ifdef __linux__
+        // Lets wake-ups be counted per thread (/proc/PID/task/*/comm).
+        pthread_setname_np(pthread_self(), "web-panel");
+#endif
         try {
             io_.run();
         } catch (...) {
@@ -196,16 +207,13 @@ private:
                 return;
             }
             Accept();
+            CloseSilent();
+            client->connected = Clock::now();
             clients_.insert(client);
             if (clients_.size() > kMaxClients) {
                 Refuse(client, 503);
                 return;
             }
-            client->timer.expires_after(kRequestTime);
-            client->timer.async_wait([this, client](const asio::error_code& e) {
-                if (!e)
-                    Close(client);
-            });
             ReadRequest(client);
         });
     }
@@ -224,7 +232,6 @@ private:
                     ReadRequest(client);
                     return;
                 }
-                client->timer.cancel();
                 if (stopping_)
                     Close(client);
                 else if (client->request.status() != 200)
@@ -234,6 +241,17 @@ private:
                 else
                     Subscribe(client);
             });
+    }
+
+    // Connections that have not sent their request in time are closed when
+    // the next one arrives: that costs no timer, and only a new connection
+    // needs their place.
+    void CloseSilent()
+    {
+        const Clock::time_point now = Clock::now();
+        for (const ClientPtr& client : std::vector<ClientPtr>(clients_.begin(), clients_.end()))
+            if (!client->request.Done() && now - client->connected > kRequestTime)
+                Close(client);
     }
 
     void Refuse(const ClientPtr& client, int status)
@@ -285,6 +303,7 @@ private:
         asio::error_code ignored;
         client->socket.set_option(asio::socket_base::send_buffer_size(kSendBuffer), ignored);
         client->socket.set_option(tcp::no_delay(true), ignored);
+        client->socket.non_blocking(true, ignored);
         std::string first = Response(200, "text/event-stream", panelEvent_, true);
         AppendRectEvent(first, shown_, settings_.geometry.xPixels,
                         Rect{0, 0, settings_.geometry.xPixels, settings_.geometry.yPixels});
@@ -321,40 +340,62 @@ private:
             Drop(client, "1 MB");
             return;
         }
-        client->queue.push_back(Queued{bytes, Clock::now()});
+        client->queue.push_back(Queued{bytes, 0, Clock::now()});
         client->queuedBytes += bytes->size();
         if (!client->writing)
-            WriteNext(client);
+            Pump(client);
     }
 
-    void WriteNext(const ClientPtr& client)
+    // Writes what the system takes at once; only a client whose buffer is
+    // full gets a wait, and a timer for how far behind it may fall. (A
+    // cancelled timer still wakes the thread once, so the usual case has none.)
+    void Pump(const ClientPtr& client)
     {
+        while (!client->queue.empty()) {
+            Queued& front = client->queue.front();
+            asio::error_code error;
+            const std::size_t wrote =
+                client->socket.write_some(asio::buffer(*front.bytes) + front.offset, error);
+            if (error == asio::error::would_block || error == asio::error::try_again)
+                break;
+            if (error) {
+                Close(client);
+                return;
+            }
+            front.offset += wrote;
+            if (front.offset < front.bytes->size())
+                break;
+            client->queuedBytes -= front.bytes->size();
+            client->queue.pop_front();
+        }
+        if (client->queue.empty()) {
+            if (client->behind) {
+                client->behind = false;
+                client->timer.cancel();
+            }
+            if (stopping_)
+                Close(client);
+            return;
+        }
+        const Clock::time_point deadline = client->queue.front().since + kMaxBehind;
+        if (!client->behind || client->timer.expiry() != deadline) {
+            client->behind = true;
+            client->timer.expires_at(deadline);
+            client->timer.async_wait([this, client](const asio::error_code& error) {
+                if (!error && !client->closed && client->behind)
+                    Drop(client, "5 s");
+            });
+        }
         client->writing = true;
-        const Queued& next = client->queue.front();
-        client->timer.expires_at(next.since + kMaxBehind);
-        client->timer.async_wait([this, client](const asio::error_code& error) {
-            if (!error && !client->closed)
-                Drop(client, "5 s");
+        client->socket.async_wait(tcp::socket::wait_write, [this, client](const asio::error_code& error) {
+            client->writing = false;
+            if (client->closed)
+                return;
+            if (error)
+                Close(client);
+            else
+                Pump(client);
         });
-        asio::async_write(client->socket, asio::buffer(*next.bytes),
-                          [this, client](const asio::error_code& error, std::size_t) {
-                              if (client->closed)
-                                  return;
-                              if (error) {
-                                  Close(client);
-                                  return;
-                              }
-                              client->queuedBytes -= client->queue.front().bytes->size();
-                              client->queue.pop_front();
-                              if (!client->queue.empty()) {
-                                  WriteNext(client);
-                              } else {
-                                  client->writing = false;
-                                  client->timer.cancel();
-                                  if (stopping_)
-                                      Close(client);
-                              }
-                          });
     }
 
     void Drop(const ClientPtr& client, const char* howFar)
