@@ -43,7 +43,8 @@ class DriverDialogTest(WineTestCase):
         self.desktop.control("select", dialog, COMBO, -1)
         self.desktop.control("click", dialog, OK)
         self.assertEqual(self.desktop.message_box("Restart Glancer"), RESTART)
-        self.assertEqual(reg_get(self.desktop, "DRIVER"), "")
+        self.desktop.control("wait-gone", dialog, 10000)
+        wait_until(lambda: reg_get(self.desktop, "DRIVER") == "", "the empty driver name in the registry")
 
         # Cancel stores nothing and says nothing.
         dialog = self.open_dialog(run)
