@@ -246,6 +246,21 @@ class WebPanelTest(harness.Case):
         self.assertTrue(stalled.closed)
         self.assertEqual(stop(process)[0], 0)
 
+    def test_configure_on_the_terminal_and_the_page_gets_the_values(self):
+        work = self.workdir(plugins=("web-panel",), screens=STATIC)
+        self.assertEqual(work.run("use-driver", "Web panel").returncode, 0)
+        # Address, Port, XPixels, YPixels, XChars, YChars, LitColour, UnlitColour, Scale
+        result = work.run("configure-driver", "Web panel", stdin="\n0\n64\n\n70000\n10\n\nFF0000\n\n2\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("Please give a number from 1 to 256.", result.stdout)  # the 70000 columns, asked again
+        process = work.start()
+        wait_for(lambda: any(line.startswith("Web panel: serving") for line in work.log()), "the server")
+        port = int(next(line for line in work.log() if line.startswith("Web panel: serving")).split(":")[-1][:-1])
+        stream = self.stream(port)
+        stream.wait(lambda: stream.events, "the panel event")
+        self.assertEqual(stream.events[0], ("panel", "64 32 FF0000 9CBC3C 2"))
+        self.assertEqual(stop(process)[0], 0)
+
 
 if __name__ == "__main__":
     harness.main()
