@@ -11,10 +11,23 @@ packages=(
   mosquitto mosquitto-clients libmosquitto-dev
   libsensors-dev lm-sensors nlohmann-json3-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
+  libasio-dev chromium nodejs
 )
+# npm comes with some Node.js installs; only ask for Debian's when there is none.
+command -v npm >/dev/null || packages+=(npm)
+build_only=false
 if [ "${1:-}" = "--build-only" ]; then
-  packages=(cmake ninja-build g++ gcc)
+  packages=(cmake ninja-build g++ gcc libasio-dev)
+  build_only=true
 fi
+
+# The browser test's npm packages (puppeteer-core; it uses the system chromium).
+install_npm() {
+  $build_only && return 0
+  local dir
+  dir="$(cd "$(dirname "$0")/.." && pwd)/tests/browser"
+  [ -d "$dir/node_modules/puppeteer-core" ] || (cd "$dir" && npm ci --ignore-scripts --no-audit --no-fund)
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,10 +35,14 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  install_npm
+  exit 0
+fi
 
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 echo "Installing: ${missing[*]}"
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+install_npm
