@@ -1,8 +1,15 @@
 """The authoring loop: glancer check, glancer values, and live reload."""
+import fcntl
 import os
+import pty
 import shutil
+import signal
+import subprocess
+import termios
+import time
 
 import harness
+from harness import registry_text, stop, wait_for
 
 # One error of each kind, each at a line of its own.
 BROKEN = {
@@ -107,6 +114,93 @@ class Values(harness.Case):
         result = work.run("values", "Nope")
         self.assertEqual((result.returncode, result.stdout), (1, ""))
         self.assertEqual(result.stderr, 'glancer: no data source named "Nope"; data sources found: TestData.\n')
+
+
+def screen(text, extra=""):
+    return ('<screen><name>Main</name>\n'
+            f'<item type="text" x="0" y="0"><fieldsize>5</fieldsize><refresh>50</refresh><textdata>{text}</textdata></item>\n'
+            f"{extra}</screen>\n")
+
+
+def save_by_rename(work, name, text):
+    """What editors do: write a new file, rename it over the old one."""
+    work.write("screens/" + name + ".new", text)
+    os.rename(work.file("screens/" + name + ".new"), work.file("screens/" + name))
+
+
+class Reload(harness.Case):
+    def start(self, watch=True):
+        work = self.workdir(screens={"screens.xml": harness.SCREENS["screens.xml"], "main.xml": screen("one")})
+        if not watch:
+            work.write("registry.reg", registry_text({"WatchScreens": 0}))
+        work.use_driver()
+        process = work.start()
+        wait_for(lambda: "writeText 0 0 one  " in work.lines("driver_calls.txt"), "the first screen")
+        return work, process
+
+    def shows(self, work, text):
+        return "writeText 0 0 " + text in work.lines("driver_calls.txt")
+
+    def test_a_saved_screen_shows_within_a_second_and_a_broken_one_changes_nothing(self):
+        work, process = self.start()
+        self.assertIn("Watching the screens folder", work.log())
+        saved = time.monotonic()
+        save_by_rename(work, "main.xml", screen("two"))
+        wait_for(lambda: self.shows(work, "two  "), "the saved screen", timeout=1)
+        self.assertLess(time.monotonic() - saved, 1)
+        self.assertIn("clear", work.lines("driver_calls.txt"))  # a full redraw
+        self.assertIn("Screens reloaded: 1 screens", work.log())
+
+        calls = len(work.lines("driver_calls.txt"))
+        save_by_rename(work, "main.xml", '<screen><name>Main</name>\n<item type="text" x="0" y="0">\n</screen>\n')
+        wait_for(lambda: any(l.startswith("Screens not reloaded") for l in work.log()), "the failed reload")
+        self.assertIn("Screens not reloaded: screens/main.xml:2: <item> has no end tag", work.log())
+        self.assertEqual(len(work.lines("driver_calls.txt")), calls)  # the panel is not touched
+
+        save_by_rename(work, "main.xml", screen("three"))
+        wait_for(lambda: self.shows(work, "three"), "the repaired screen")
+        self.assertEqual(stop(process), (0, "", ""))
+
+    def test_sighup_reloads_and_watching_can_be_turned_off(self):
+        work, process = self.start(watch=False)
+        self.assertIn("Screens folder not watched (WatchScreens is 0)", work.log())
+        save_by_rename(work, "main.xml", screen("two"))
+        process.send_signal(signal.SIGHUP)
+        wait_for(lambda: self.shows(work, "two  "), "the screen SIGHUP reloads")
+        self.assertIsNone(process.poll())
+        self.assertEqual(stop(process), (0, "", ""))
+        self.assertNotIn("DRIVER", work.read("registry.reg").replace('"DRIVER"="RecordDriver"', ""))
+
+    def test_a_hundred_rapid_saves_make_few_reloads(self):
+        work, process = self.start()
+        for n in range(100):
+            save_by_rename(work, "main.xml", screen(f"n{n:03}"))
+        wait_for(lambda: self.shows(work, "n099 "), "the last save")
+        reloads = sum(line.startswith("Screens reloaded") for line in work.log())
+        self.assertLessEqual(reloads, 10)
+        woke = harness.wakeups(process, 2)
+        self.assertLess(sum(woke[1:]), 2, f"threads besides the refresh wake while nothing changes: {woke}")
+        self.assertEqual(stop(process), (0, "", ""))
+
+    def test_the_terminal_going_away_ends_the_program(self):
+        work = self.workdir()
+        work.use_driver()
+        master, slave = pty.openpty()
+
+        def take_terminal():
+            fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+        process = subprocess.Popen([harness.GLANCER], cwd=work.path, env=work.env, stdin=slave, stdout=slave,
+                                   stderr=slave, start_new_session=True, preexec_fn=take_terminal)
+        work.processes.append(process)
+        os.close(slave)
+        wait_for(lambda: "Watching the screens folder" in work.log(), "the start")
+        process.send_signal(signal.SIGHUP)  # from kill: the terminal is still there
+        wait_for(lambda: "Screens reloaded: 1 screens" in work.log(), "the reload")
+        self.assertIsNone(process.poll())
+        os.close(master)  # the terminal hangs up
+        self.assertEqual(process.wait(timeout=harness.TIMEOUT), 0)
+        self.assertEqual(work.log()[-1], "Glancer shutting down")
 
 
 if __name__ == "__main__":
