@@ -15,8 +15,8 @@ bool StartUp(Core& core, platform::PeriodicTimer& timer)
     LogStream << "--------------------------------------------" << std::endl;
     LogStream << "Glancer starting" << std::endl;
 
-    // The factories are needed only while Init reads the screen files.
-    StandardItemFactories factories;
+    // The factories live as long as the process: a reload reads screen files too.
+    static StandardItemFactories factories;
     for (ItemFactory* factory : factories.All())
         core.AddFactory(*factory);
 
@@ -30,7 +30,6 @@ bool StartUp(Core& core, platform::PeriodicTimer& timer)
             return core.IdleTicksAhead();
         });
     }
-    core.factories.clear();
     return initialised;
 }
 

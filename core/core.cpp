@@ -56,17 +56,7 @@ bool Core::Init()
         filledSources.store(i + 1, std::memory_order_release);
     }
 
-    std::vector<std::string> fileNames;
-    {
-        ScreenIndexReader index;
-        index.Load("screens\\screens.xml");
-        fileNames.swap(index.fileNames);
-    }
-    for (const std::string& fileName : fileNames) {
-        auto screen = std::make_unique<Screen>(*this);
-        screen->Load("screens\\" + fileName);
-        screens.push_back(std::move(screen));
-    }
+    ReadScreens(screens, nullptr);
     if (screens.empty())
         return false;
 
@@ -88,6 +78,70 @@ bool Core::Init()
     PublishDisplay();
     screens.front()->RedrawItems();
     return true;
+}
+
+bool Core::ReadScreens(std::vector<std::unique_ptr<Screen>>& out, std::string* failure)
+{
+    std::vector<std::string> fileNames;
+    {
+        ScreenIndexReader index;
+        index.Load("screens\\screens.xml");
+        if (failure != nullptr && index.reader.FaultOffset() >= 0) {
+            *failure = "screens/screens.xml:" + std::to_string(index.reader.LineAt(index.reader.FaultOffset())) + ": " +
+                       index.reader.FaultText();
+            return false;
+        }
+        fileNames.swap(index.fileNames);
+    }
+    if (failure != nullptr && fileNames.empty()) {
+        *failure = "screens/screens.xml names no screen file";
+        return false;
+    }
+    for (const std::string& fileName : fileNames) {
+        auto screen = std::make_unique<Screen>(*this);
+        const std::string text = ReadTextFile("screens\\" + fileName);
+        if (failure != nullptr && text.empty()) {
+            *failure = "screens/" + fileName + " cannot be read or is empty";
+            return false;
+        }
+        screen->Build(text);
+        if (failure != nullptr && screen->reader.FaultOffset() >= 0) {
+            *failure = "screens/" + fileName + ":" +
+                       std::to_string(screen->reader.LineAt(screen->reader.FaultOffset())) + ": " +
+                       screen->reader.FaultText();
+            return false;
+        }
+        out.push_back(std::move(screen));
+    }
+    return true;
+}
+
+void Core::RequestReload()
+{
+    reloadRequested.store(true, std::memory_order_release);
+}
+
+bool Core::ReloadScreens()
+{
+    std::vector<std::unique_ptr<Screen>> fresh;
+    std::string failure;
+    if (!ReadScreens(fresh, &failure)) {
+        LogStream << "Screens not reloaded: " << failure << std::endl;
+        return false;
+    }
+    // The queues point into the old screens' items and actions.
+    drawQueue.clear();
+    for (std::vector<Action>* queue : {&actionQueue, &pendingActions}) {
+        for (Action& action : *queue)
+            spareActions.push_back(std::move(action));
+        queue->clear();
+    }
+    screens.swap(fresh);
+    currentScreen = 0;
+    actionLoopReported = false;
+    StartScreen();
+    LogStream << "Screens reloaded: " << screens.size() << " screens" << std::endl;
+    return true; // the old screens go with `fresh`
 }
 
 bool Core::SelectDriver(const std::string& name)

@@ -64,6 +64,15 @@ public:
     // Does what that many Ticks would do, at once; a count beyond
     // IdleTicksAhead is cut to it.
     void SkipIdleTicks(std::uint32_t ticks);
+    // Asks for ReloadScreens at the start of the next Tick; any thread. A
+    // sleeping refresh timer must be woken for it to happen soon.
+    void RequestReload();
+    // Reads the screen index and every screen file again (plugins, driver and
+    // catalogue stay). Only when every file reads and parses do the new
+    // screens replace the old, and the first one starts with a full redraw;
+    // otherwise the running screens stay and a line says which file and line
+    // failed. On the refresh thread, or while no timer runs.
+    bool ReloadScreens();
     // Driver farewell, data sources and drivers released, modules unloaded.
     // Only the first call does anything.
     bool Shutdown();
@@ -114,6 +123,10 @@ private:
     bool AllRequiredFlagsSet(const Screen& screen) const;
     void NextScreen();
     bool SelectDriver(const std::string& name);
+    // Reads the screens named by the index into `out`. With `failure`, stops
+    // at the first file that cannot be read or parsed and says why there;
+    // without, keeps whatever each file gave (as start-up does).
+    bool ReadScreens(std::vector<std::unique_ptr<Screen>>& out, std::string* failure);
     void PublishDisplay();
     void DrawQueued();
     void AdvancePendingActions();
@@ -128,6 +141,7 @@ private:
     bool tickFailureReported = false;
     bool shutDown = false;
     std::atomic<std::size_t> filledSources{0};
+    std::atomic<bool> reloadRequested{false};
 
     mutable std::mutex flagsMutex;
     std::vector<std::string> flags; // guarded by flagsMutex

@@ -20,6 +20,8 @@ std::uint64_t TicksBeforeDelay(const Action& action)
 
 std::uint32_t Core::IdleTicksAhead() const
 {
+    if (reloadRequested.load(std::memory_order_acquire))
+        return 0;
     const Screen* screen = CurrentScreen();
     if (screen == nullptr)
         return kMaxIdleTicks; // Tick does nothing at all

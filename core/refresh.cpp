@@ -17,6 +17,8 @@ void Core::Tick()
 {
     // Nothing may leave the tick: the timer thread has no one to catch it.
     try {
+        if (reloadRequested.exchange(false, std::memory_order_acq_rel))
+            ReloadScreens();
         Screen* screen = CurrentScreen();
         if (screen == nullptr)
             return;

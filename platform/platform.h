@@ -127,6 +127,33 @@ public:
     void Stop();
     // True from a successful Start until Stop.
     bool Running() const;
+    // Cuts short a sleep the tick asked for: the next tick comes at the next
+    // grid step. Any thread; a no-op when not running.
+    void Wake();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+// ---- Folder watching -------------------------------------------------------------
+// Watches the files of one folder (not its subfolders) on a thread of its
+// own, which sleeps while nothing changes. A file that is written and
+// closed, created, deleted or renamed into or out of the folder counts when
+// `wanted` accepts its name; `changed` runs once per burst of such changes,
+// `quietMs` after the last of them.
+class FolderWatch {
+public:
+    FolderWatch();
+    ~FolderWatch(); // stops
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    // False when already watching or when the folder cannot be watched.
+    bool Start(const std::string& folder, std::uint32_t quietMs, std::function<bool(const std::string&)> wanted,
+               std::function<void()> changed);
+    // Returns when `changed` is not running and will not run again.
+    void Stop();
 
 private:
     struct State;

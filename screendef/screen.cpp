@@ -31,8 +31,13 @@ Screen::~Screen()
 
 void Screen::Load(const std::string& path)
 {
+    Build(ReadTextFile(path));
+}
+
+void Screen::Build(std::string_view text)
+{
     reader.SetHandler(&handler);
-    reader.Parse(ReadTextFile(path));
+    reader.Parse(text);
 
     std::stable_sort(items.begin(), items.end(),
                      [](const ScreenItem* a, const ScreenItem* b) { return a->GetSortKey() < b->GetSortKey(); });

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/action.h"
@@ -28,6 +29,9 @@ public:
     // every pair of graphic items whose bounds intersect. Never fails: a
     // missing or bad file gives whatever was read. No log line of its own.
     void Load(const std::string& path);
+    // The same for the text of a screen file; reader.FaultOffset() then says
+    // whether it was well formed.
+    void Build(std::string_view text);
     // Adds `elapsedMs` to every item's elapsed time (saturating, so a huge
     // refresh period cannot overflow it); an item whose elapsed time reached
     // its refresh period is updated and starts counting from 0.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -39,6 +40,9 @@ struct XmlElementScanner {
     Range content;
     bool skipped = false;
     bool emptyElement = false;
+    // Why FindNext stopped early: an unclosed tag or a missing end tag.
+    std::int32_t faultAt = -1;
+    bool missingEndTag = false;
 
     std::string Text(Range r) const
     {
@@ -75,8 +79,10 @@ bool XmlElementScanner::FindNext()
     if (tagStart < 0)
         return false;
     tagEnd = FindChar(buffer, tagStart, length, '>');
-    if (tagEnd < 0)
+    if (tagEnd < 0) {
+        faultAt = tagStart;
         return false;
+    }
     emptyElement = tagEnd - 1 > tagStart && buffer[tagEnd - 1] == '/';
 
     const std::int32_t last = emptyElement ? tagEnd - 2 : tagEnd - 1;
@@ -105,8 +111,11 @@ bool XmlElementScanner::FindNext()
 bool XmlElementScanner::FindEndTag()
 {
     const std::int32_t found = index->FindEndTag(View(name), base + tagEnd, base + length);
-    if (found < 0)
+    if (found < 0) {
+        faultAt = tagStart;
+        missingEndTag = true;
         return false;
+    }
     endTagStart = found - base;
     endTagEnd = endTagStart + name.Length() + 2;
     content = {tagEnd + 1, endTagStart - 1};
@@ -127,6 +136,8 @@ bool XmlReader::Parse(const char* data, std::int32_t length)
     if (data == nullptr || length < 1)
         return false;
     document.assign(data, static_cast<std::size_t>(length));
+    faultOffset = -1;
+    faultText.clear();
     tags.Build(data, length);
     ReadLevel(data, 0, length, 0);
     tags = XmlTagIndex(); // its memory is not needed until the next Parse
@@ -146,9 +157,19 @@ void XmlReader::ReadLevel(const char* buffer, std::int32_t base, std::int32_t le
     scanner.base = base;
     scanner.buffer = buffer;
     scanner.length = length;
-    if (!scanner.FindNext())
+    const auto noteFault = [&] {
+        if (scanner.faultAt < 0 || faultOffset >= 0)
+            return;
+        faultOffset = scanner.base + scanner.faultAt;
+        faultText = scanner.missingEndTag ? "<" + scanner.Text(scanner.name) + "> has no end tag"
+                                          : std::string("tag without \">\"");
+    };
+    if (!scanner.FindNext()) {
+        noteFault();
         return;
+    }
     for (;;) {
+        elementOffset = scanner.base + scanner.tagStart;
         if (!scanner.skipped && handler != nullptr) {
             const std::string name = scanner.Text(scanner.name);
             const std::string attributes = scanner.Text(scanner.attributes);
@@ -160,6 +181,7 @@ void XmlReader::ReadLevel(const char* buffer, std::int32_t base, std::int32_t le
                 if (depth + 1 < kMaxDepth)
                     ReadLevel(content.data(), scanner.base + scanner.content.start,
                               static_cast<std::int32_t>(content.size()), depth + 1);
+                elementOffset = scanner.base + scanner.tagStart;
                 if (handler != nullptr) // the handler may have detached itself
                     handler->EndElement(name, attributes);
             } else if (!name.empty()) {
@@ -167,7 +189,18 @@ void XmlReader::ReadLevel(const char* buffer, std::int32_t base, std::int32_t le
             }
         }
         scanner.Rebase();
-        if (scanner.length < 1 || !scanner.FindNext())
+        if (scanner.length < 1)
             return;
+        if (!scanner.FindNext()) {
+            noteFault();
+            return;
+        }
     }
+}
+
+std::int32_t XmlReader::LineAt(std::int32_t offset) const
+{
+    const std::size_t end = std::min(document.size(), static_cast<std::size_t>(std::max(offset, 0)));
+    return 1 + static_cast<std::int32_t>(
+                   std::count(document.begin(), document.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
 }

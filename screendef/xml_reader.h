@@ -59,6 +59,16 @@ public:
     // that length.
     bool Parse(std::string_view text);
 
+    // During a handler call: where the element's start tag begins in the
+    // text, counted in bytes from its start.
+    std::int32_t ElementOffset() const { return elementOffset; }
+    // After Parse: where the first malformed part began (-1 when the text was
+    // well formed) and what was wrong with it, such as "<item> has no end tag".
+    std::int32_t FaultOffset() const { return faultOffset; }
+    const std::string& FaultText() const { return faultText; }
+    // The 1-based line of a byte offset in the last parsed text.
+    std::int32_t LineAt(std::int32_t offset) const;
+
 private:
     // A level of `length` bytes at `buffer`, which lies `base` bytes into the text.
     void ReadLevel(const char* buffer, std::int32_t base, std::int32_t length, int depth);
@@ -66,4 +76,7 @@ private:
     std::string document;
     XmlTagIndex tags;
     XmlHandler* handler = nullptr;
+    std::int32_t elementOffset = 0;
+    std::int32_t faultOffset = -1;
+    std::string faultText;
 };

@@ -81,7 +81,30 @@ void AppendStamp(std::string& out)
     out.append(text, p);
 }
 
+thread_local LogCapture* capture = nullptr;
+
+void WriteLine(std::string& line)
+{
+    if (capture == nullptr) {
+        SharedFile().WriteLine(line);
+        return;
+    }
+    if (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    capture->lines.push_back(line);
+}
+
 } // namespace
+
+LogCapture::LogCapture() : outer(capture)
+{
+    capture = this;
+}
+
+LogCapture::~LogCapture()
+{
+    capture = outer;
+}
 
 LogStreamBuf::~LogStreamBuf()
 {
@@ -89,7 +112,7 @@ LogStreamBuf::~LogStreamBuf()
         return;
     try {
         line.push_back('\n');
-        SharedFile().WriteLine(line);
+        WriteLine(line);
     } catch (...) { // out of memory: the line is lost, the program goes on
     }
 }
@@ -101,12 +124,12 @@ LogStreamBuf::int_type LogStreamBuf::overflow(int_type c)
     const char ch = traits_type::to_char_type(c);
     if (atLineStart) {
         atLineStart = false;
-        if (ch != '\n')
+        if (ch != '\n' && capture == nullptr)
             AppendStamp(line);
     }
     line.push_back(ch);
     if (ch == '\n') {
-        SharedFile().WriteLine(line);
+        WriteLine(line);
         line.clear();
         atLineStart = true;
     }

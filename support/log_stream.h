@@ -4,6 +4,7 @@
 #include <streambuf>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 // Per-line stream buffer: characters arrive one at a time through
 // overflow; a finished line is stamped and written to the file whole.
@@ -97,3 +98,20 @@ void ReopenLog();
 void DisableLog();
 // Closes the log file; later lines are dropped until ReopenLog.
 void CloseLog();
+
+// While one exists, the lines its own thread writes are collected in `lines`
+// (without time stamps or line feeds) instead of going to log.txt, so a
+// checker can report what reading a screen would log. Lines of other threads
+// are not affected. Captures nest; the innermost one collects.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<std::string> lines;
+
+private:
+    LogCapture* outer;
+};

@@ -76,9 +76,14 @@ void writeSettingString(const char* name, const char* value, const char* section
 
 std::int32_t readSettingInt(const char* name, const char* section)
 {
+    return readSettingInt(name, section, 0);
+}
+
+std::int32_t readSettingInt(const char* name, const char* section, std::int32_t missing)
+{
     std::vector<unsigned char> data;
     bool keyFound = false;
-    std::int32_t value = 0;
+    std::int32_t value = missing;
     if (ReadValue(name, section, data, keyFound) && data.size() == sizeof value)
         std::memcpy(&value, data.data(), sizeof value);
     return value;

@@ -11,6 +11,8 @@ void writeSettingDouble(const char* name, double value, const char* section);
 void writeSettingString(const char* name, const char* value, const char* section);
 // 0 when missing or unreadable.
 std::int32_t readSettingInt(const char* name, const char* section);
+// The same with `missing` for a missing or unreadable value.
+std::int32_t readSettingInt(const char* name, const char* section, std::int32_t missing);
 // 0.0 when missing or unreadable.
 double readSettingDouble(const char* name, const char* section);
 // `buffer` holds 256 bytes. A missing value gives "\n"; a missing key leaves

@@ -1,8 +1,12 @@
 #include "app/posix/commands.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 #include <vector>
 
+#include "app/authoring.h"
 #include "app/data_source_choice.h"
 #include "app/driver_choice.h"
 #include "app/posix/plugin_session.h"
@@ -129,4 +133,24 @@ int ConfigureSourceCommand(const std::string& name)
         std::printf("%s\n", kNoDialog);
     std::fflush(stdout);
     return 0;
+}
+
+int CheckCommand(const std::string& dir)
+{
+    if (!dir.empty() && ::chdir(dir.c_str()) != 0) {
+        std::fprintf(stderr, "glancer: cannot enter %s: %s\n", Quoted(dir).c_str(), std::strerror(errno));
+        return 1;
+    }
+    Core& core = TheCore();
+    PluginSession session(core);
+    session.StartDataSources();
+    return CheckScreens(core, dir, stdout, stderr);
+}
+
+int ValuesCommand(const std::string& source)
+{
+    Core& core = TheCore();
+    PluginSession session(core);
+    session.StartDataSources();
+    return ListValues(core, source, stdout, stderr);
 }

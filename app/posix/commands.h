@@ -22,3 +22,8 @@ int ListSources();
 // Starts the data sources and opens one's own configuration (found by exact
 // name, else by a name differing only in letter case).
 int ConfigureSourceCommand(const std::string& name);
+// Checks the screens of DIR (default: the working directory) the way a run
+// would read them; see CheckScreens.
+int CheckCommand(const std::string& dir);
+// Lists the data sources' current values; see ListValues.
+int ValuesCommand(const std::string& source);

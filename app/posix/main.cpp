@@ -16,7 +16,8 @@ const char kUsage[] = "Usage: glancer [COMMAND]\n"
                       "\n"
                       "Without a command, glancer shows the screens of screens/screens.xml on the\n"
                       "display driver chosen with use-driver, using the plugins (*.so) of the current\n"
-                      "directory, until it receives SIGINT, SIGTERM or SIGHUP. Its log is log.txt.\n"
+                      "directory, until it receives SIGINT or SIGTERM or its terminal closes. It reads\n"
+                      "the screens again when a file in screens/ is saved and on SIGHUP. Its log is log.txt.\n"
                       "\n"
                       "Commands:\n"
                       "  init [DIR]               prepare a working directory (default ~/.local/share/glancer):\n"
@@ -26,6 +27,8 @@ const char kUsage[] = "Usage: glancer [COMMAND]\n"
                       "  configure-driver NAME    open a display driver's own settings\n"
                       "  sources                  list the data sources\n"
                       "  configure-source NAME    open a data source's own settings\n"
+                      "  check [DIR]              check the screens of DIR (default: here) without a panel\n"
+                      "  values [SOURCE]          list every variable's value and picture's size\n"
                       "  -h, --help               show this help\n"
                       "  -V, --version            show the version\n"
                       "\n"
@@ -58,6 +61,12 @@ int RunCommand(int argc, char** argv)
         if (argc > 3)
             return UsageError("init takes at most one DIR");
         return InitCommand(argc == 3 ? argv[2] : "");
+    }
+    if (Is(command, "check") || Is(command, "values")) {
+        if (argc > 3)
+            return UsageError(std::string(command) + " takes at most one argument");
+        const std::string argument = argc == 3 ? argv[2] : "";
+        return Is(command, "check") ? CheckCommand(argument) : ValuesCommand(argument);
     }
     const bool list = Is(command, "drivers") || Is(command, "sources");
     const bool named = Is(command, "use-driver") || Is(command, "configure-driver") || Is(command, "configure-source");

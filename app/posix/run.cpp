@@ -2,13 +2,18 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include "app/driver_choice.h"
 #include "app/posix/user_text.h"
+#include "app/screen_watch.h"
 #include "app/startup.h"
 #include "core/core.h"
 #include "platform/platform.h"
+#include "support/log_stream.h"
 
 namespace {
 
@@ -20,6 +25,19 @@ sigset_t StopSignals()
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
     return signals;
+}
+
+// Whether this process has a controlling terminal that still answers. A
+// terminal that went away leaves /dev/tty unopenable or hung up.
+bool TerminalPresent()
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0)
+        return false;
+    pollfd state{tty, 0, 0};
+    const bool hungUp = ::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    ::close(tty);
+    return !hungUp;
 }
 
 void ReportInitFailure(Core& core)
@@ -54,10 +72,24 @@ int RunEngine()
         ReportInitFailure(core);
         std::fflush(stderr);
     }
+    // SIGHUP is "read the screens again", as daemons take it, unless it
+    // says that the terminal Glancer was started in has gone away.
+    const bool startedInTerminal = TerminalPresent();
+    ScreenWatch watch(core, timer);
+    if (timer.Running())
+        watch.Start();
     const sigset_t signals = StopSignals();
-    int received = 0;
-    while (sigwait(&signals, &received) != 0) {
+    for (;;) {
+        int received = 0;
+        if (sigwait(&signals, &received) != 0)
+            continue;
+        if (received != SIGHUP || (startedInTerminal && !TerminalPresent()))
+            break;
+        LogStream << "Reload asked by SIGHUP" << std::endl;
+        if (timer.Running())
+            watch.Reload();
     }
+    watch.Stop();
     ShutDown(core, timer);
     return 0;
 }

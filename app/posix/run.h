@@ -7,5 +7,7 @@ void BlockStopSignals();
 
 // The program proper, in the working directory: start-up; when Init fails,
 // one line on standard error saying why; then idle (or running) until one
-// of the blocked signals arrives; shutdown. Gives the exit status, 0.
+// of the blocked signals arrives (SIGHUP only when the terminal it was
+// started in has gone; otherwise it reloads the screens); shutdown. Gives
+// the exit status, 0.
 int RunEngine();

@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace vdisplay {
 
 namespace {
 
-// Cell codes: 0..3 are pixel pairs (bit 0 the upper pixel, bit 1 the lower),
-// the rest pieces of the box.
+// Cell codes: 0..15 are 2 x 2 pixels (bit 0 top left, 1 top right, 2 bottom
+// left, 3 bottom right; a half-block cell sets both bits of a row), the rest
+// pieces of the box.
 enum : std::uint8_t {
-    kHorizontal = 4,
+    kTopLeftPixel = 1,
+    kBottomLeftPixel = 4,
+    kHorizontal = 16,
     kVertical,
     kTopLeft,
     kTopRight,
@@ -19,8 +23,10 @@ enum : std::uint8_t {
     kUnknown = 0xFF // what a cleared screen shows, as far as we know
 };
 
-const char* const kCellText[] = {" ", "\u2580", "\u2584", "\u2588", "\u2500", "\u2502", "\u250c", "\u2510", "\u2514",
-                                 "\u2518"};
+const char* const kCellText[] = {
+    " ",      "\u2598", "\u259d", "\u2580", "\u2596", "\u258c", "\u259e", "\u259b", // 0..7
+    "\u2597", "\u259a", "\u2590", "\u259c", "\u2584", "\u2599", "\u259f", "\u2588", // 8..15
+    "\u2500", "\u2502", "\u250c", "\u2510", "\u2514", "\u2518"};
 
 std::string Rgb(std::uint32_t colour)
 {
@@ -37,9 +43,9 @@ void MoveTo(std::string& out, std::uint32_t row, std::uint32_t column)
     out += text;
 }
 
-std::uint32_t Fit(std::uint32_t wanted, std::uint32_t limit)
+bool Fits(std::uint32_t columns, std::uint32_t rows, TerminalSize size)
 {
-    return limit == 0 ? wanted : std::min(wanted, limit);
+    return size.columns == 0 || size.rows == 0 || (columns <= size.columns && rows <= size.rows);
 }
 
 } // namespace
@@ -50,17 +56,52 @@ HalfBlockScreen::HalfBlockScreen(std::uint32_t litColour, std::uint32_t unlitCol
 {
 }
 
+void HalfBlockScreen::Layout(std::uint32_t width, std::uint32_t height, TerminalSize size, std::string& out)
+{
+    pictureWidth_ = width;
+    pictureHeight_ = height;
+    size_ = size;
+    const std::uint32_t inset = border_ ? 2 : 0;
+    gridRows_ = (height + 1) / 2 + inset;
+    gridColumns_ = width + inset;
+    mode_ = Mode::Half;
+    if (!Fits(gridColumns_, gridRows_, size)) {
+        gridColumns_ = (width + 1) / 2 + inset;
+        mode_ = Fits(gridColumns_, gridRows_, size) ? Mode::Quadrant : Mode::Notice;
+    }
+    shown_.assign(std::size_t{gridColumns_} * gridRows_, kUnknown);
+    // Line wrapping off: a cell in the last column must never push the cursor on.
+    out += "\x1b[?25l\x1b[?7l\x1b[0m\x1b[2J";
+    visibleRows_ = 0;
+    if (mode_ != Mode::Notice)
+        return;
+    // The size comes first: a narrow terminal shows only the start of the line.
+    const std::string notice = "Glancer needs a terminal of " + std::to_string(gridColumns_) + " x " +
+                               std::to_string(gridRows_) + " or more; this one is " + std::to_string(size.columns) +
+                               " x " + std::to_string(size.rows) + ".";
+    MoveTo(out, 0, 0);
+    out += notice.substr(0, size.columns); // ASCII: one byte a column
+    visibleRows_ = 1;
+}
+
 void HalfBlockScreen::BuildCells(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height)
 {
     const std::uint32_t inset = border_ ? 1 : 0;
+    const bool quadrants = mode_ == Mode::Quadrant;
     cells_.assign(std::size_t{gridColumns_} * gridRows_, 0);
     for (std::uint32_t y = 0; y < height; ++y) {
-        const std::uint8_t bit = (y % 2 == 0) ? 1 : 2;
-        std::uint8_t* cell = cells_.data() + std::size_t{y / 2 + inset} * gridColumns_ + inset;
+        // A half block lights the whole row of its cell; a quadrant the pixel's half of it.
+        const std::uint8_t rowBits = (y % 2 == 0) ? kTopLeftPixel : kBottomLeftPixel;
+        std::uint8_t* cells = cells_.data() + std::size_t{y / 2 + inset} * gridColumns_ + inset;
         const std::uint8_t* line = picture + std::size_t{y} * width;
-        for (std::uint32_t x = 0; x < width; ++x)
-            if (line[x] != 0)
-                cell[x] |= bit;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            if (line[x] == 0)
+                continue;
+            if (quadrants)
+                cells[x / 2] |= static_cast<std::uint8_t>(rowBits << (x % 2));
+            else
+                cells[x] |= static_cast<std::uint8_t>(rowBits * 3);
+        }
     }
     if (!border_)
         return;
@@ -85,26 +126,21 @@ void HalfBlockScreen::AppendCell(std::uint8_t cell, int& colours, std::string& o
     out += kCellText[cell];
 }
 
-void HalfBlockScreen::Render(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height,
-                             TerminalSize size, std::string& out)
+void HalfBlockScreen::Render(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height, TerminalSize size,
+                             std::string& out)
 {
     if (!valid_ || width != pictureWidth_ || height != pictureHeight_ || size.columns != size_.columns ||
         size.rows != size_.rows) {
-        pictureWidth_ = width;
-        pictureHeight_ = height;
-        size_ = size;
-        const std::uint32_t inset = border_ ? 2 : 0;
-        gridColumns_ = width + inset;
-        gridRows_ = (height + 1) / 2 + inset;
-        shown_.assign(std::size_t{gridColumns_} * gridRows_, kUnknown);
-        // Line wrapping off: a cell in the last column must never push the cursor on.
-        out += "\x1b[?25l\x1b[?7l\x1b[0m\x1b[2J";
+        Layout(width, height, size, out);
         valid_ = true;
+        everDrawn_ = true;
     }
+    if (mode_ == Mode::Notice)
+        return;
     BuildCells(picture, width, height);
 
-    const std::uint32_t columns = Fit(gridColumns_, size_.columns);
-    visibleRows_ = Fit(gridRows_, size_.rows);
+    const std::uint32_t columns = gridColumns_;
+    visibleRows_ = gridRows_;
     int colours = -1; // not known at the start of a frame
     for (std::uint32_t row = 0; row < visibleRows_; ++row) {
         const std::uint8_t* want = cells_.data() + std::size_t{row} * gridColumns_;

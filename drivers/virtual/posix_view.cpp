@@ -1,15 +1,21 @@
-// The POSIX view: the panel drawn into a terminal with half-block characters.
+// The POSIX view: the panel drawn into a terminal with half-block or
+// quadrant characters, redrawn whole when the terminal is resized.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "drivers/virtual/halfblock_screen.h"
 #include "drivers/virtual/panel_view.h"
@@ -21,6 +27,44 @@ namespace {
 // How long a write may wait for a slow reader before the frame is dropped.
 constexpr int kWriteTimeoutMs = 500;
 
+// Where the SIGWINCH handler reports a resize: the write end of the pipe of
+// the view that draws into the terminal (one at a time), or -1.
+std::atomic<int> resizePipe{-1};
+
+void OnResize(int)
+{
+    const int saved = errno;
+    const int fd = resizePipe.load();
+    if (fd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);
+    }
+    errno = saved;
+}
+
+// A pipe whose ends are closed with it; both ends non-blocking.
+struct Pipe {
+    int read = -1;
+    int write = -1;
+    bool Open()
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+            return false;
+        read = ends[0];
+        write = ends[1];
+        return true;
+    }
+    void Close()
+    {
+        for (int* fd : {&read, &write}) {
+            if (*fd >= 0)
+                ::close(*fd);
+            *fd = -1;
+        }
+    }
+};
+
 class TerminalView final : public PanelView {
 public:
     ~TerminalView() override { Stop(); }
@@ -31,21 +75,34 @@ public:
         if (!Open(settings.output))
             return false;
         screen_.emplace(settings.litColour, settings.unlitColour, settings.border);
+        if (::isatty(fd_) != 0)
+            FollowResizes();
         return true;
     }
 
     void Show(const std::uint8_t* picture, std::uint32_t width, std::uint32_t height) override
     {
+        const std::lock_guard lock(mutex_);
         if (fd_ < 0 || !screen_)
             return;
-        out_.clear();
-        screen_->Render(picture, width, height, Size(), out_);
-        if (!WriteAll(out_))
-            screen_->Invalidate(); // the terminal shows some unknown part of it: redraw all next time
+        last_.assign(picture, picture + std::size_t{width} * height);
+        lastWidth_ = width;
+        lastHeight_ = height;
+        Render();
     }
 
     void Stop() override
     {
+        if (resizeThread_.joinable()) {
+            const char byte = 1;
+            [[maybe_unused]] const ssize_t ignored = ::write(stop_.write, &byte, 1);
+            resizeThread_.join();
+            resizePipe.store(-1);
+            ::sigaction(SIGWINCH, &previousAction_, nullptr);
+            resize_.Close();
+            stop_.Close();
+        }
+        const std::lock_guard lock(mutex_);
         if (fd_ < 0)
             return;
         if (screen_) {
@@ -61,6 +118,49 @@ public:
     }
 
 private:
+    // Under mutex_: the last picture, at the terminal's current size.
+    void Render()
+    {
+        out_.clear();
+        screen_->Render(last_.data(), lastWidth_, lastHeight_, Size(), out_);
+        if (!WriteAll(out_))
+            screen_->Invalidate(); // the terminal shows some unknown part of it: redraw all next time
+    }
+
+    // A thread that sleeps until SIGWINCH and then redraws the last picture,
+    // which Render does whole at a new size.
+    void FollowResizes()
+    {
+        if (resizePipe.load() >= 0 || !resize_.Open() || !stop_.Open()) {
+            resize_.Close();
+            stop_.Close();
+            return;
+        }
+        resizePipe.store(resize_.write);
+        struct sigaction action {};
+        action.sa_handler = OnResize;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGWINCH, &action, &previousAction_);
+        resizeThread_ = std::thread([this] {
+            pollfd fds[2] = {{stop_.read, POLLIN, 0}, {resize_.read, POLLIN, 0}};
+            for (;;) {
+                if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+                    return;
+                if (fds[0].revents != 0)
+                    return;
+                if (fds[1].revents == 0)
+                    continue;
+                char bytes[64];
+                while (::read(resize_.read, bytes, sizeof bytes) > 0) {
+                }
+                const std::lock_guard lock(mutex_);
+                if (fd_ >= 0 && screen_ && !last_.empty())
+                    Render();
+            }
+        });
+    }
+
     void Log(const std::string& text) const
     {
         if (services_ != nullptr)
@@ -127,10 +227,18 @@ private:
     }
 
     CoreServices* services_ = nullptr;
+    std::mutex mutex_; // Show and the resize thread draw in turn
     int fd_ = -1;
     bool ownFd_ = false;
     std::optional<HalfBlockScreen> screen_;
     std::string out_;
+    std::vector<std::uint8_t> last_;
+    std::uint32_t lastWidth_ = 0;
+    std::uint32_t lastHeight_ = 0;
+    Pipe resize_;
+    Pipe stop_;
+    struct sigaction previousAction_ {};
+    std::thread resizeThread_;
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -20,9 +21,9 @@ using Clock = std::chrono::steady_clock;
 
 // One run of the timer, shared by its thread and the owner, so a Stop
 // from inside the tick can let the thread finish on its own. The thread
-// sleeps in poll on a pipe that Stop writes to: one system call a wake-up,
-// where a condition variable's timed wait costs two (it takes its mutex
-// back as if contended, and so wakes nobody on release).
+// sleeps in poll on a pipe that Stop and Wake write to: one system call a
+// wake-up, where a condition variable's timed wait costs two (it takes its
+// mutex back as if contended, and so wakes nobody on release).
 struct Run {
     int stopRead = -1;
     int stopWrite = -1;
@@ -37,8 +38,10 @@ struct Run {
             throw std::system_error(errno, std::generic_category(), "timer pipe");
         stopRead = ends[0];
         stopWrite = ends[1];
-        for (const int fd : ends)
+        for (const int fd : ends) {
             ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            ::fcntl(fd, F_SETFL, O_NONBLOCK); // a full pipe already wakes; the loop drains it
+        }
     }
     ~Run()
     {
@@ -51,40 +54,68 @@ struct Run {
     void RequestStop()
     {
         stopping = true;
+        Poke();
+    }
+
+    void Poke() const
+    {
         const char byte = 1;
         [[maybe_unused]] const ssize_t ignored = ::write(stopWrite, &byte, 1);
     }
 
-    // Sleeps until `until` on the steady clock; false when stopped.
-    bool SleepUntil(Clock::time_point until) const
+    enum class Sleep { Done, Woken, Stopped };
+
+    // Sleeps until `until` on the steady clock, or until Stop or Wake.
+    Sleep SleepUntil(Clock::time_point until) const
     {
         for (;;) {
             if (stopping)
-                return false;
+                return Sleep::Stopped;
             const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(until - Clock::now()).count();
             if (left <= 0)
-                return true;
+                return Sleep::Done;
             timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
             pollfd stop{stopRead, POLLIN, 0};
-            if (::ppoll(&stop, 1, &timeout, nullptr) > 0)
-                return false;
+            if (::ppoll(&stop, 1, &timeout, nullptr) > 0) {
+                if (stopping)
+                    return Sleep::Stopped;
+                char bytes[64];
+                while (::read(stopRead, bytes, sizeof bytes) > 0) {
+                }
+                return Sleep::Woken;
+            }
         }
     }
 
     void Loop()
     {
-        Clock::time_point next = Clock::now() + period;
+        // `last` is the grid step of the previous tick (or of the start).
+        Clock::time_point last = Clock::now();
+        std::uint32_t idle = 0;
         std::uint32_t skipped = 0;
-        while (SleepUntil(next)) {
-            const std::uint32_t idle = tick(skipped);
-            next += period;
+        for (;;) {
+            const Sleep slept = SleepUntil(last + period * (idle + 1));
+            if (slept == Sleep::Stopped)
+                return;
+            if (slept == Sleep::Woken) {
+                // Tick at the first grid step from now instead.
+                const auto passed = (Clock::now() - last) / period;
+                const auto steps = std::min<std::int64_t>(static_cast<std::int64_t>(passed), idle);
+                idle = static_cast<std::uint32_t>(steps);
+                Sleep again = Sleep::Woken;
+                while (again == Sleep::Woken)
+                    again = SleepUntil(last + period * (idle + 1));
+                if (again == Sleep::Stopped)
+                    return;
+            }
+            skipped = idle;
+            last += period * (idle + 1);
+            idle = tick(skipped);
             // Far behind after a long tick: start afresh rather than run
             // the missed ticks back to back.
             const Clock::time_point now = Clock::now();
-            if (now - next > period)
-                next = now;
-            next += period * idle;
-            skipped = idle;
+            if (now - last > period * 2)
+                last = now - period;
         }
     }
 };
@@ -144,6 +175,13 @@ void PeriodicTimer::Stop()
         thread.detach(); // called from the tick: the loop ends when it returns
     else
         thread.join();
+}
+
+void PeriodicTimer::Wake()
+{
+    std::lock_guard<std::mutex> lock(state->mutex);
+    if (state->run)
+        state->run->Poke();
 }
 
 bool PeriodicTimer::Running() const

@@ -20,6 +20,7 @@ struct Run {
     std::uint32_t skipped = 0;
     std::mutex tickMutex; // one tick at a time, even if callbacks overlap
     std::atomic<bool> stopping{false};
+    std::atomic<bool> wake{false};
     std::atomic<bool> orphaned{false};
     std::atomic<int> active{0};
     std::atomic<DWORD> tickThread{0};
@@ -30,6 +31,8 @@ void CALLBACK TimerCallback(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR)
     Run* run = reinterpret_cast<Run*>(user);
     ++run->active;
     if (!run->stopping && run->tickMutex.try_lock()) {
+        if (run->wake.exchange(false))
+            run->idleLeft = 0;
         if (!run->stopping && run->idleLeft > 0) {
             --run->idleLeft;
             ++run->skipped;
@@ -110,6 +113,13 @@ bool PeriodicTimer::Running() const
 {
     std::lock_guard<std::mutex> lock(state->mutex);
     return state->run != nullptr;
+}
+
+void PeriodicTimer::Wake()
+{
+    std::lock_guard<std::mutex> lock(state->mutex);
+    if (state->run != nullptr)
+        state->run->wake = true;
 }
 
 } // namespace platform

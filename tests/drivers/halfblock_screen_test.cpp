@@ -98,22 +98,32 @@ TEST(HalfBlockScreen, DrawsBoxedHalfBlocksThenRewritesOnlyChangedCells)
     EXPECT_EQ(terminal.column, 0u);
 }
 
-TEST(HalfBlockScreen, SmallTerminalsShowThePartThatFitsAndResizesRedrawAll)
+TEST(HalfBlockScreen, NarrowTerminalsGetQuadrantsThenANoticeAndResizesRedrawAll)
 {
     HalfBlockScreen screen(0, 0xFFFFFF, false);
-    Terminal narrow{3, 1};
-    narrow.Play(Rendered(screen, kPicture, TerminalSize{3, 1}));
-    EXPECT_EQ(narrow.Lines(), Lines{"█ ▄"});
-
-    // A change outside the visible part writes nothing.
+    // 3 columns: half blocks need 4, quadrants (2 x 2 pixels a cell) 2.
+    Terminal narrow{3, 2};
+    narrow.Play(Rendered(screen, kPicture, TerminalSize{3, 2}));
+    EXPECT_EQ(narrow.Lines(), (Lines{"▌▖ ", " ▝ "}));
     std::vector<std::uint8_t> changed = kPicture;
-    changed[11] = 0;
-    EXPECT_EQ(Rendered(screen, changed, TerminalSize{3, 1}), "");
+    changed[1] = 1; // top right of the first cell
+    Terminal delta{3, 2};
+    delta.Play(Rendered(screen, changed, TerminalSize{3, 2}));
+    EXPECT_EQ(delta.Lines(), (Lines{"▛~~", "~~~"}));
 
-    // A larger terminal: cleared and drawn whole, without the box.
+    // Too low even for quadrants: one line saying what is needed.
+    Terminal low{90, 1};
+    low.Play(Rendered(screen, kPicture, TerminalSize{90, 1}));
+    EXPECT_EQ(low.Lines()[0].substr(0, 63), "Glancer needs a terminal of 2 x 2 or more; this one is 90 x 1. ");
+    EXPECT_EQ(Rendered(screen, changed, TerminalSize{90, 1}), ""); // pictures change nothing there
+    Terminal tiny{5, 1};
+    tiny.Play(Rendered(screen, kPicture, TerminalSize{5, 1}));
+    EXPECT_EQ(tiny.Lines(), Lines{"Glanc"});
+
+    // Wide enough again: cleared and drawn whole in half blocks.
     Terminal wide{6, 3};
-    wide.Play(Rendered(screen, changed, TerminalSize{6, 3}));
-    EXPECT_EQ(wide.Lines(), (Lines{"█ ▄   ", "      ", "      "}));
+    wide.Play(Rendered(screen, kPicture, TerminalSize{6, 3}));
+    EXPECT_EQ(wide.Lines(), (Lines{"█ ▄   ", "   ▀  ", "      "}));
 
     // After lost output the next frame is complete again; an unknown size
     // means no limit.

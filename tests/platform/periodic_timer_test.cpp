@@ -99,4 +99,26 @@ TEST(PeriodicTimer, SleepsThroughTheStepsATickSkipsAndStopWakesIt)
     EXPECT_EQ(skipped, (std::vector<std::uint32_t>{0, 4, 4}));
 }
 
+TEST(PeriodicTimer, WakeCutsASleepShortAndCountsTheStepsThatPassed)
+{
+    platform::PeriodicTimer timer;
+    timer.Wake(); // not running: nothing
+    std::atomic<std::uint32_t> skipped{0};
+    std::atomic<int> calls{0};
+    ASSERT_TRUE(timer.Start(5, 1, [&](std::uint32_t steps) {
+        skipped = steps;
+        ++calls;
+        return std::uint32_t{3600 * 200}; // an hour
+    }));
+    ASSERT_TRUE(WaitFor([&] { return calls == 1; }));
+    const auto woken = Clock::now();
+    std::this_thread::sleep_for(30ms); // steps pass while it sleeps
+    timer.Wake();
+    ASSERT_TRUE(WaitFor([&] { return calls == 2; }));
+    const auto stepsPassed = static_cast<std::uint32_t>((Clock::now() - woken) / 5ms);
+    EXPECT_GE(skipped.load(), 5u);
+    EXPECT_LE(skipped.load(), stepsPassed + 1);
+    timer.Stop();
+}
+
 } // namespace

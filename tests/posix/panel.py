@@ -86,3 +86,29 @@ def find_text(pixels, text, font=None):
             if all(pixels[y + dy][x:x + width] == pattern[dy] for dy in range(GLYPH_HEIGHT)):
                 return x, y
     return None
+
+
+# Quadrant blocks and the half and full blocks a quadrant picture also uses:
+# (top left, top right, bottom left, bottom right).
+QUADRANTS = {" ": (0, 0, 0, 0), "\u2598": (1, 0, 0, 0), "\u259d": (0, 1, 0, 0), "\u2580": (1, 1, 0, 0),
+             "\u2596": (0, 0, 1, 0), "\u258c": (1, 0, 1, 0), "\u259e": (0, 1, 1, 0), "\u259b": (1, 1, 1, 0),
+             "\u2597": (0, 0, 0, 1), "\u259a": (1, 0, 0, 1), "\u2590": (0, 1, 0, 1), "\u259c": (1, 1, 0, 1),
+             "\u2584": (0, 0, 1, 1), "\u2599": (1, 0, 1, 1), "\u259f": (0, 1, 1, 1), "\u2588": (1, 1, 1, 1)}
+
+
+def decode_quadrants(lines):
+    """Pixel rows from terminal lines of quadrant blocks (2 x 2 pixels a
+    character); box lines and box sides are left out."""
+    pixels = []
+    for line in lines:
+        if line and line[0] in "\u250c\u2514":
+            continue
+        upper, lower = [], []
+        for char in line:
+            if char in BOX:
+                continue
+            tl, tr, bl, br = QUADRANTS.get(char, (0, 0, 0, 0))
+            upper += [tl, tr]
+            lower += [bl, br]
+        pixels += [upper, lower]
+    return pixels

@@ -88,3 +88,36 @@ TEST(XmlReader, DeepNestingIsBoundedWithoutCrashing)
 }
 
 } // namespace
+
+namespace {
+
+// "line:name" for every start and leaf element, as the reader places them.
+struct LineRecorder : XmlHandler {
+    using S = const std::string&;
+    void StartElement(S n, S) override { Note(n); }
+    void LeafElement(S n, S, S) override { Note(n); }
+    void EndElement(S, S) override {}
+    void Note(S n) { events.push_back(std::to_string(reader->LineAt(reader->ElementOffset())) + ":" + n); }
+    const XmlReader* reader = nullptr;
+    Lines events;
+};
+
+} // namespace
+
+TEST(XmlReader, PlacesElementsAndTheFirstFaultOnTheirLines)
+{
+    XmlReader reader;
+    LineRecorder recorder;
+    recorder.reader = &reader;
+    reader.SetHandler(&recorder);
+    reader.Parse(std::string_view("<?xml?>\n<s>\n  <a>1</a><b>\n<c>2</c></b>\n<d>x\n<e>\n</s>\n"));
+    EXPECT_EQ(recorder.events, (Lines{"2:s", "3:a", "3:b", "4:c"}));
+    EXPECT_EQ(reader.FaultText(), "<d> has no end tag");
+    EXPECT_EQ(reader.LineAt(reader.FaultOffset()), 5);
+
+    reader.Parse(std::string_view("<s><a>1</a></s>"));
+    EXPECT_EQ(reader.FaultOffset(), -1);
+    reader.Parse(std::string_view("<s></s>\n\n<a x=1"));
+    EXPECT_EQ(reader.FaultText(), "tag without \">\"");
+    EXPECT_EQ(reader.LineAt(reader.FaultOffset()), 3);
+}

@@ -1,0 +1,146 @@
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// Editors save by writing a new file and renaming it over the old one, so
+// renames count as much as writes.
+constexpr std::uint32_t kEvents = IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+
+} // namespace
+
+struct FolderWatch::State {
+    int inotify = -1;
+    int stopRead = -1;
+    int stopWrite = -1;
+    std::uint32_t quietMs = 0;
+    std::function<bool(const std::string&)> wanted;
+    std::function<void()> changed;
+    std::thread thread;
+
+    void CloseAll()
+    {
+        for (int* fd : {&inotify, &stopRead, &stopWrite}) {
+            if (*fd >= 0)
+                ::close(*fd);
+            *fd = -1;
+        }
+    }
+
+    // Reads what inotify has; true when a wanted file changed.
+    bool Drain() const
+    {
+        alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
+        bool relevant = false;
+        for (;;) {
+            const ssize_t got = ::read(inotify, buffer, sizeof buffer);
+            if (got <= 0)
+                return relevant;
+            for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if ((event->mask & IN_Q_OVERFLOW) != 0)
+                    relevant = true; // events were lost: assume one of them mattered
+                else if (event->len > 0 && wanted(std::string(event->name)))
+                    relevant = true;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+    // Waits for readable inotify or the stop pipe; timeout -1 is forever.
+    // 1: changes, 0: timeout, -1: stop.
+    int Wait(int timeoutMs) const
+    {
+        pollfd fds[2] = {{stopRead, POLLIN, 0}, {inotify, POLLIN, 0}};
+        for (;;) {
+            const int ready = ::poll(fds, 2, timeoutMs);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0 || (fds[0].revents != 0))
+                return -1;
+            return ready == 0 ? 0 : 1;
+        }
+    }
+
+    void Loop()
+    {
+        for (;;) {
+            const int woke = Wait(-1);
+            if (woke < 0)
+                return;
+            if (!Drain())
+                continue;
+            // Wait for the burst to end: quietMs without a wanted change.
+            for (;;) {
+                const int more = Wait(static_cast<int>(quietMs));
+                if (more < 0)
+                    return;
+                if (more == 0)
+                    break;
+                Drain(); // any change, wanted or not, keeps the burst going a little
+            }
+            changed();
+        }
+    }
+};
+
+FolderWatch::FolderWatch() : state(std::make_unique<State>())
+{
+}
+
+FolderWatch::~FolderWatch()
+{
+    Stop();
+}
+
+bool FolderWatch::Start(const std::string& folder, std::uint32_t quietMs,
+                        std::function<bool(const std::string&)> wanted, std::function<void()> changed)
+{
+    if (state->thread.joinable() || !wanted || !changed)
+        return false;
+    state->inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    int ends[2] = {-1, -1};
+    if (state->inotify < 0 || ::pipe2(ends, O_CLOEXEC) != 0 ||
+        ::inotify_add_watch(state->inotify, folder.c_str(), kEvents | IN_ONLYDIR) < 0) {
+        state->stopRead = ends[0];
+        state->stopWrite = ends[1];
+        state->CloseAll();
+        return false;
+    }
+    state->stopRead = ends[0];
+    state->stopWrite = ends[1];
+    state->quietMs = quietMs;
+    state->wanted = std::move(wanted);
+    state->changed = std::move(changed);
+    try {
+        state->thread = std::thread([s = state.get()] { s->Loop(); });
+    } catch (const std::system_error&) {
+        state->CloseAll();
+        return false;
+    }
+    return true;
+}
+
+void FolderWatch::Stop()
+{
+    if (!state->thread.joinable())
+        return;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(state->stopWrite, &byte, 1);
+    state->thread.join();
+    state->CloseAll();
+}
+
+} // namespace platform
