@@ -85,9 +85,9 @@ class Check(harness.Case):
         self.assertFalse(os.path.exists(work.file("log.txt")))
 
     def test_demo_has_no_errors_and_dir_prefixes_the_files(self):
-        work = self.workdir(plugins=("virtual", "system", "demo"), screens=None)
+        work = self.workdir(plugins=("virtual", "system", "demo", "sensors"), screens=None)
         shutil.copytree(harness.EXAMPLES + "/screens", work.file("demo/screens"))
-        for name in ("virtual", "system", "demo"):
+        for name in ("virtual", "system", "demo", "sensors"):
             shutil.copy(os.path.join(harness.PLUGINS, name + ".so"), work.file("demo"))
         work.run("use-driver", "Virtual display")
         result = work.run("check", "demo")
@@ -97,7 +97,7 @@ class Check(harness.Case):
         os.remove(work.file("demo/screens/welcome.xml"))
         result = work.run("check", "demo")
         self.assertEqual(result.returncode, 1)
-        self.assertIn("demo/screens/screens.xml:7: screen file \"welcome.xml\" cannot be read", result.stderr)
+        self.assertIn("demo/screens/screens.xml:8: screen file \"welcome.xml\" cannot be read", result.stderr)
 
 
 class Values(harness.Case):

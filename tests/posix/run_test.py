@@ -110,7 +110,7 @@ class Exit(harness.Case):
 
 class Demo(harness.Case):
     def test_demo_screens_with_the_shipped_plugins(self):
-        work = self.workdir(plugins=("virtual", "system", "demo"), screens=None)
+        work = self.workdir(plugins=("virtual", "system", "demo", "sensors"), screens=None)
         shutil.copytree(os.path.join(harness.EXAMPLES, "screens"), work.file("screens"))
         snapshot = work.file("panel.pbm")
         self.assertEqual(work.run("configure-driver", "Virtual display").stdout, harness.NO_DIALOG + "\n")
