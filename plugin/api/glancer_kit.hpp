@@ -191,6 +191,18 @@ public:
         woken_ = false;
         return !stopping_;
     }
+    // [the body] The same up to a point in time, for readings on a fixed
+    // grid that slow ones do not shift.
+    template <class Clock, class Duration>
+    bool SleepUntil(std::chrono::time_point<Clock, Duration> deadline)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait_until(lock, deadline, [this] { return stopping_ || woken_; });
+        woken_ = false;
+        return !stopping_;
+    }
+    // Whether a thread was started and not yet joined.
+    bool Running() const { return thread_.joinable(); }
     bool Stopping() const
     {
         std::lock_guard<std::mutex> lock(mutex_);
