@@ -92,8 +92,8 @@ private:
             return false; // refused when it was added, which said so
         if (variable.Type() == written)
             return true;
-        Misuse("variable " + std::to_string(variable.Index()) + " is a " + TypeName(variable.Type()) +
-               " variable; LatestValues got a " + TypeName(written) + " for it");
+        Misuse("variable " + std::to_string(variable.Index()) + " is " + TypeName(variable.Type()) +
+               " variable; LatestValues got " + TypeName(written) + " for it");
         return false;
     }
 

@@ -151,7 +151,7 @@ inline void Misuse(const std::string& message)
 
 inline const char* TypeName(std::uint32_t type)
 {
-    return type == GLANCER_VAR_INT ? "integer" : type == GLANCER_VAR_DOUBLE ? "double" : "text";
+    return type == GLANCER_VAR_INT ? "an integer" : type == GLANCER_VAR_DOUBLE ? "a double" : "a text";
 }
 
 // ---- Components ---------------------------------------------------------------
@@ -246,8 +246,8 @@ private:
     {
         if (type_ == kAnyType || type_ == written)
             return true;
-        Misuse(std::string(id_ != nullptr ? id_ : "a variable") + " is a " + TypeName(type_) +
-               " variable; GetValue wrote a " + TypeName(written) + " to it");
+        Misuse(std::string(id_ != nullptr ? id_ : "a variable") + " is " + TypeName(type_) +
+               " variable; GetValue wrote " + TypeName(written) + " to it");
         return false;
     }
     void Bytes(const void* value, std::uint32_t size)
