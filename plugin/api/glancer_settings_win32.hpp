@@ -116,7 +116,7 @@ struct SettingsDialog {
             const std::string problem = declared->Take(values, i, text);
             if (!problem.empty()) {
                 const std::string message = declared->Question(i) + ": " + problem + ".";
-                MessageBoxA(dialog, message.c_str(), title, MB_ICONEXCLAMATION | MB_OK);
+                MessageBoxA(dialog, message.c_str(), "Invalid setting", MB_ICONEXCLAMATION | MB_OK);
                 SetFocus(GetDlgItem(dialog, static_cast<int>(kFirstField + i)));
                 return false;
             }
