@@ -186,10 +186,7 @@ public:
     template <class Rep, class Period>
     bool Sleep(std::chrono::duration<Rep, Period> period)
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait_for(lock, period, [this] { return stopping_ || woken_; });
-        woken_ = false;
-        return !stopping_;
+        return SleepUntil(std::chrono::steady_clock::now() + period);
     }
     // [the body] The same up to a point in time, for readings on a fixed
     // grid that slow ones do not shift.
