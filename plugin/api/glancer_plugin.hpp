@@ -96,18 +96,7 @@ inline void CopyText(const char* text, char* buffer, std::uint32_t size)
 }
 
 namespace detail {
-inline CoreServices*& ServicesSlot()
-{
-    static CoreServices* services = nullptr;
-    return services;
-}
-// Where misuse messages go when checking; tests put a recorder here.
-using MisuseHandler = void (*)(const char* message);
-inline MisuseHandler& MisuseSlot()
-{
-    static MisuseHandler handler = nullptr;
-    return handler;
-}
+inline CoreServices*& ServicesSlot();
 } // namespace detail
 
 // The services table given to getInterface; null before that (in unit
@@ -136,18 +125,7 @@ inline void SetFlag(const char* flag, bool set)
 
 // A misuse of this helper: see "Checking level" above. The caller then takes
 // the safe way out, whatever the level.
-inline void Misuse(const std::string& message)
-{
-    if (!GLANCER_CHECKS)
-        return;
-    if (detail::MisuseHandler handler = detail::MisuseSlot()) {
-        handler(message.c_str());
-        return;
-    }
-    Log("plugin misuse: " + message);
-    std::fprintf(stderr, "glancer plugin misuse: %s\n", message.c_str());
-    std::abort();
-}
+inline void Misuse(const std::string& message);
 
 inline const char* TypeName(std::uint32_t type)
 {

@@ -17,6 +17,35 @@
 namespace glancer {
 namespace detail {
 
+inline CoreServices*& ServicesSlot()
+{
+    static CoreServices* services = nullptr;
+    return services;
+}
+// Where misuse messages go when checking; tests put a recorder here.
+using MisuseHandler = void (*)(const char* message);
+inline MisuseHandler& MisuseSlot()
+{
+    static MisuseHandler handler = nullptr;
+    return handler;
+}
+} // namespace detail
+
+inline void Misuse(const std::string& message)
+{
+    if (!GLANCER_CHECKS)
+        return;
+    if (detail::MisuseHandler handler = detail::MisuseSlot()) {
+        handler(message.c_str());
+        return;
+    }
+    Log("plugin misuse: " + message);
+    std::fprintf(stderr, "glancer plugin misuse: %s\n", message.c_str());
+    std::abort();
+}
+
+namespace detail {
+
 inline const About*& AboutSlot()
 {
     static const About* about = nullptr;
