@@ -8,6 +8,14 @@
 namespace commands {
 namespace {
 
+const glancer::DeclaredSettings kFields(kSection, kLogPrefix, {
+    glancer::setting::Text("Id", "Id (the variable is Command.<Id>)", ""),
+    glancer::setting::Text("Command", "Command", ""),
+    glancer::setting::Number("Interval", "Interval (ms)", kDefaultInterval, 1, kMaxMs),
+    glancer::setting::Number("Timeout", "Timeout (ms)", kDefaultTimeout, 1, kMaxMs),
+    glancer::setting::Choice("Type", "Type", "text", "text|integer|double"),
+});
+
 // Numbers are kept raw here: Problem() tells the user what is wrong.
 std::int64_t RawNumber(const glancer::Settings& section, const char* name, std::int64_t fallback)
 {
@@ -23,16 +31,39 @@ bool IsBlank(const CommandSpec& spec)
 
 } // namespace
 
+const glancer::DeclaredSettings& Fields()
+{
+    return kFields;
+}
+
+std::string FieldText(const CommandSpec& spec, std::size_t field)
+{
+    const std::string* texts[] = {&spec.id, &spec.command, nullptr, nullptr, &spec.type};
+    if (field == 2 || field == 3)
+        return std::to_string(field == 2 ? spec.intervalMs : spec.timeoutMs);
+    return field < 5 ? *texts[field] : std::string();
+}
+
+void SetField(CommandSpec& spec, std::size_t field, const std::string& text)
+{
+    std::string* texts[] = {&spec.id, &spec.command, nullptr, nullptr, &spec.type};
+    if (field == 2 || field == 3)
+        (field == 2 ? spec.intervalMs : spec.timeoutMs) = glancer::Settings::ParseNumber(text.c_str(), false).value_or(0);
+    else if (field < 5)
+        *texts[field] = text;
+}
+
 std::vector<CommandSpec> ReadStored()
 {
     std::vector<CommandSpec> entries;
+    const std::vector<glancer::Setting>& fields = kFields.List();
     for (const glancer::Settings& section : glancer::NumberedSections(kSection, kLogPrefix)) {
         CommandSpec spec;
-        spec.id = section.Text("Id", "");
-        spec.command = section.Text("Command", "");
-        spec.intervalMs = RawNumber(section, "Interval", kDefaultInterval);
-        spec.timeoutMs = RawNumber(section, "Timeout", kDefaultTimeout);
-        spec.type = section.Text("Type", "text");
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            SetField(spec, i,
+                     glancer::DeclaredSettings::IsNumber(fields[i])
+                         ? std::to_string(RawNumber(section, fields[i].name, fields[i].number))
+                         : section.Text(fields[i].name, fields[i].text));
         entries.push_back(spec);
     }
     return entries;
@@ -44,13 +75,13 @@ void WriteStored(const std::vector<CommandSpec>& entries)
     // end is emptied instead, and reading skips empty entries.
     const std::size_t stored = std::max(entries.size(), ReadStored().size());
     for (std::size_t i = 0; i < stored; ++i) {
-        const glancer::Settings section(std::string(kSection) + "\\" + std::to_string(i + 1));
         const CommandSpec spec = i < entries.size() ? entries[i] : CommandSpec{"", "", 0, 0, ""};
-        section.WriteText("Id", spec.id);
-        section.WriteText("Command", spec.command);
-        section.WriteNumber("Interval", static_cast<std::uint32_t>(std::max<std::int64_t>(spec.intervalMs, 0)));
-        section.WriteNumber("Timeout", static_cast<std::uint32_t>(std::max<std::int64_t>(spec.timeoutMs, 0)));
-        section.WriteText("Type", spec.type);
+        glancer::SettingValues values = kFields.Defaults();
+        for (std::size_t field = 0; field < kFields.List().size(); ++field) {
+            const std::string text = FieldText(spec, field);
+            values.SetAt(field, std::max<std::int64_t>(std::atoll(text.c_str()), 0), text);
+        }
+        kFields.WriteTo(glancer::Settings(std::string(kSection) + "\\" + std::to_string(i + 1)), values);
     }
 }
 

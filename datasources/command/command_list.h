@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/api/glancer_settings.hpp"
+
 namespace commands {
 
 inline constexpr char kSection[] = "Commands";
@@ -22,6 +24,14 @@ struct CommandSpec {
     std::int64_t timeoutMs = kDefaultTimeout;
     std::string type = "text";
 };
+
+// The fields of an entry, declared once: read, written, asked on the
+// terminal and shown in the dialog from this list, in its order.
+const glancer::DeclaredSettings& Fields();
+// A field as people see and type it; a typed one is kept as typed, for
+// Problem() to judge (a number that is none becomes 0).
+std::string FieldText(const CommandSpec& spec, std::size_t field);
+void SetField(CommandSpec& spec, std::size_t field, const std::string& text);
 
 // Every entry as stored, numbered from 1 (an entry removed by Configure
 // stays as an empty one and is skipped).

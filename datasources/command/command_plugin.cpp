@@ -64,7 +64,9 @@ private:
 };
 
 const glancer::About kAbout{
-    kName, {"Data source: the first line a command prints, run every interval", GLANCER_PLUGIN_VERSION}};
+    .name = kName,
+    .info = {.description = "Data source: the first line a command prints, run every interval",
+             .version = GLANCER_PLUGIN_VERSION}};
 
 } // namespace
 

@@ -13,26 +13,17 @@
 namespace commands {
 namespace {
 
-enum : WORD { kList = 100, kId, kCommand, kInterval, kTimeout, kType, kAdd = 110, kUpdate, kRemove };
-
-struct Field {
-    WORD id;
-    const char* label;
-};
-constexpr Field kFields[] = {{kId, "Id:"},
-                             {kCommand, "Command:"},
-                             {kInterval, "Interval (ms):"},
-                             {kTimeout, "Timeout (ms):"},
-                             {kType, "Type (text, integer, double):"}};
+// The fields' edit controls are kId and the four after it, in the order of Fields().
+enum : WORD { kList = 100, kId, kAdd = 110, kUpdate, kRemove };
 
 glancer_win32::DialogTemplate BuildTemplate()
 {
     glancer_win32::DialogTemplate dialog("Commands", 280, 214);
     dialog.AddListBox(kList, 7, 7, 266, 70);
-    for (int row = 0; row < 5; ++row) {
+    for (std::size_t row = 0; row < Fields().List().size(); ++row) {
         const auto y = static_cast<short>(84 + 16 * row);
-        dialog.AddStatic(kFields[row].label, 0xFFFF, 7, static_cast<short>(y + 2), 100, 8);
-        dialog.AddEdit(kFields[row].id, 110, y, 163, 12);
+        dialog.AddStatic((Fields().Question(row) + ":").c_str(), 0xFFFF, 7, static_cast<short>(y + 2), 130, 8);
+        dialog.AddEdit(static_cast<WORD>(kId + row), 140, y, 133, 12);
     }
     dialog.AddButton("Add", kAdd, 7, 166, 50, 14);
     dialog.AddButton("Update", kUpdate, 61, 166, 50, 14);
@@ -61,11 +52,8 @@ void Show(HWND dialog, const std::vector<CommandSpec>& entries, int selected)
 
 void Fill(HWND dialog, const CommandSpec& spec)
 {
-    SetDlgItemTextA(dialog, kId, spec.id.c_str());
-    SetDlgItemTextA(dialog, kCommand, spec.command.c_str());
-    SetDlgItemTextA(dialog, kInterval, std::to_string(spec.intervalMs).c_str());
-    SetDlgItemTextA(dialog, kTimeout, std::to_string(spec.timeoutMs).c_str());
-    SetDlgItemTextA(dialog, kType, spec.type.c_str());
+    for (std::size_t field = 0; field < Fields().List().size(); ++field)
+        SetDlgItemTextA(dialog, static_cast<int>(kId + field), FieldText(spec, field).c_str());
 }
 
 int Selected(HWND dialog)
@@ -76,11 +64,8 @@ int Selected(HWND dialog)
 // The fields as an entry, or a message box saying why they are not one.
 bool Collect(HWND dialog, const std::vector<CommandSpec>& entries, int except, CommandSpec& spec)
 {
-    spec.id = Text(dialog, kId);
-    spec.command = Text(dialog, kCommand);
-    spec.intervalMs = std::atoll(Text(dialog, kInterval).c_str());
-    spec.timeoutMs = std::atoll(Text(dialog, kTimeout).c_str());
-    spec.type = Text(dialog, kType);
+    for (std::size_t field = 0; field < Fields().List().size(); ++field)
+        SetField(spec, field, Text(dialog, static_cast<WORD>(kId + field)));
     const std::string problem = Problem(spec, IdsExcept(entries, static_cast<std::size_t>(except)));
     if (problem.empty())
         return true;

@@ -24,25 +24,15 @@ void Show(const std::vector<CommandSpec>& entries)
 // Asks for every field of `spec` until it is usable; false at the end of input.
 bool Edit(CommandSpec& spec, const std::vector<std::string>& others)
 {
+    const std::vector<glancer::Setting>& fields = Fields().List();
     for (;;) {
-        std::string answer;
-        std::string interval = std::to_string(spec.intervalMs);
-        std::string timeout = std::to_string(spec.timeoutMs);
-        if (!glancer::Ask("Id (the variable is Command.<Id>)", spec.id, answer))
-            return false;
-        spec.id = answer.empty() ? spec.id : answer;
-        if (!glancer::Ask("Command", spec.command, answer))
-            return false;
-        spec.command = answer.empty() ? spec.command : answer;
-        if (!glancer::Ask("Interval (ms)", interval, answer))
-            return false;
-        spec.intervalMs = answer.empty() ? spec.intervalMs : std::atoll(answer.c_str());
-        if (!glancer::Ask("Timeout (ms)", timeout, answer))
-            return false;
-        spec.timeoutMs = answer.empty() ? spec.timeoutMs : std::atoll(answer.c_str());
-        if (!glancer::Ask("Type (text, integer or double)", spec.type, answer))
-            return false;
-        spec.type = answer.empty() ? spec.type : answer;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            std::string answer;
+            if (!glancer::Ask(Fields().Question(i).c_str(), FieldText(spec, i), answer))
+                return false;
+            if (!answer.empty())
+                SetField(spec, i, answer);
+        }
         const std::string problem = Problem(spec, others);
         if (problem.empty())
             return true;

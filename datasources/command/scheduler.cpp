@@ -3,7 +3,6 @@
 #include <chrono>
 
 #include "datasources/command/runner.h"
-#include "plugin/api/glancer_plugin.hpp"
 
 namespace commands {
 
@@ -20,44 +19,27 @@ Scheduler::~Scheduler()
 
 void Scheduler::Start()
 {
-    for (std::size_t i = 0; i < specs.size(); ++i)
-        threads.emplace_back([this, i] { Run(i); });
+    stopping = false;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        workers.push_back(std::make_unique<glancer::Worker>());
+        workers.back()->Start(kLogPrefix, [this, i](glancer::Worker& worker) { Run(i, worker); });
+    }
 }
 
 void Scheduler::Stop()
 {
-    {
-        std::lock_guard lock(mutex);
-        stopping = true;
-    }
-    wake.notify_all();
-    for (std::thread& thread : threads)
-        thread.join();
-    threads.clear();
+    stopping = true;
+    for (const auto& worker : workers)
+        worker->Stop();
+    workers.clear(); // joins each
 }
 
-// One log line when a command starts failing and one when it works again,
-// not one per run.
-void Scheduler::Report(std::size_t index, const std::string& problem, bool& failing)
-{
-    const std::string variable = "Command." + specs[index].id;
-    if (problem.empty() == !failing)
-        return;
-    failing = !problem.empty();
-    if (failing) {
-        values.MarkStale(index);
-        glancer::Log(std::string(kLogPrefix) + ": " + variable + " " + problem + "; keeping its last value");
-    } else {
-        glancer::Log(std::string(kLogPrefix) + ": " + variable + " works again");
-    }
-    onStale(index, failing);
-}
-
-void Scheduler::Run(std::size_t index)
+void Scheduler::Run(std::size_t index, glancer::Worker& worker)
 {
     const CommandSpec& spec = specs[index];
-    bool failing = false;
-    while (!stopping.load()) {
+    // One log line when a command starts failing and one when it works again, not one per run.
+    glancer::Trouble trouble(std::string(kLogPrefix) + ": Command." + spec.id);
+    do {
         const RunResult result = RunCommand(spec.command, std::chrono::milliseconds(spec.timeoutMs), stopping);
         std::string problem;
         switch (result.outcome) {
@@ -78,10 +60,13 @@ void Scheduler::Run(std::size_t index)
         case RunResult::Stopped:
             return;
         }
-        Report(index, problem, failing);
-        std::unique_lock lock(mutex);
-        wake.wait_for(lock, std::chrono::milliseconds(spec.intervalMs), [this] { return stopping.load(); });
-    }
+        if (!problem.empty() && trouble.Fail(problem + "; keeping its last value")) {
+            values.MarkStale(index);
+            onStale(index, true);
+        } else if (problem.empty() && trouble.Recover()) {
+            onStale(index, false);
+        }
+    } while (worker.Sleep(std::chrono::milliseconds(spec.intervalMs)));
 }
 
 } // namespace commands

@@ -5,15 +5,14 @@
 // the latest values for the refresh to copy.
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "datasources/command/command_list.h"
 #include "datasources/common/latest_values.h"
+#include "plugin/api/glancer_kit.hpp"
 
 namespace commands {
 
@@ -33,17 +32,14 @@ public:
     void Stop();
 
 private:
-    void Run(std::size_t index);
-    void Report(std::size_t index, const std::string& problem, bool& failing);
+    void Run(std::size_t index, glancer::Worker& worker);
 
     const std::vector<CommandSpec> specs;
     datavalues::LatestValues& values;
     const std::function<void(std::size_t, bool)> onStale;
 
-    std::atomic<bool> stopping{false};
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::vector<std::thread> threads;
+    std::atomic<bool> stopping{false}; // ends a running command early
+    std::vector<std::unique_ptr<glancer::Worker>> workers;
 };
 
 } // namespace commands

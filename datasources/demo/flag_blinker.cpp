@@ -4,54 +4,32 @@
 
 namespace demo {
 
-FlagBlinker::~FlagBlinker()
-{
-    Stop();
-}
-
 void FlagBlinker::Start(std::chrono::milliseconds period, Change onChange)
 {
-    if (thread.joinable())
+    if (worker.Running())
         return;
     change = std::move(onChange);
     set = false;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        stopping = false;
-    }
-    thread = std::thread(&FlagBlinker::Run, this, period);
+    worker.Start("Demo", [this, period](glancer::Worker& self) {
+        // Deadlines follow from the start, so slow callbacks do not make it drift.
+        auto deadline = std::chrono::steady_clock::now();
+        while (self.SleepUntil(deadline += period)) {
+            set = !set;
+            if (change)
+                change(set);
+        }
+    });
 }
 
 void FlagBlinker::Stop()
 {
-    if (!thread.joinable())
+    if (!worker.Running())
         return;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        stopping = true;
-    }
-    wake.notify_all();
-    thread.join();
+    worker.Stop();
+    worker.Join();
     if (set && change)
         change(false);
     set = false;
-}
-
-void FlagBlinker::Run(std::chrono::milliseconds period)
-{
-    // Deadlines follow from the start, so slow callbacks do not make it drift.
-    auto deadline = std::chrono::steady_clock::now();
-    std::unique_lock<std::mutex> lock(mutex);
-    for (;;) {
-        deadline += period;
-        if (wake.wait_until(lock, deadline, [this] { return stopping; }))
-            return;
-        set = !set;
-        lock.unlock();
-        if (change)
-            change(set);
-        lock.lock();
-    }
 }
 
 } // namespace demo

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <thread>
+
+#include "plugin/api/glancer_kit.hpp"
 
 namespace demo {
 
@@ -16,24 +15,16 @@ class FlagBlinker {
 public:
     using Change = std::function<void(bool set)>;
 
-    FlagBlinker() = default;
-    ~FlagBlinker();
-    FlagBlinker(const FlagBlinker&) = delete;
-    FlagBlinker& operator=(const FlagBlinker&) = delete;
+    ~FlagBlinker() { Stop(); }
 
-    // Starts the thread; ignored while it runs. May throw std::system_error.
+    // Starts the thread; ignored while it runs.
     void Start(std::chrono::milliseconds period, Change change);
     void Stop();
 
 private:
-    void Run(std::chrono::milliseconds period);
-
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stopping = false; // guarded by mutex
-    bool set = false;      // the thread's own until it is joined
     Change change;
-    std::thread thread;
+    bool set = false; // the thread's own until it is joined
+    glancer::Worker worker;
 };
 
 } // namespace demo

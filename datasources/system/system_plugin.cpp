@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <string>
 
 #include "datasources/system/pictures.h"
 #include "datasources/system/probe.h"
@@ -23,7 +22,6 @@
 namespace {
 
 const char kName[] = "System";
-const char kSection[] = "System";
 const char kHighLoadFlag[] = "System.HighLoad";
 #ifdef _WIN32
 const char kDefaultDiskPath[] = "C:\\";
@@ -31,15 +29,13 @@ const char kDefaultDiskPath[] = "C:\\";
 const char kDefaultDiskPath[] = "/";
 #endif
 
-enum Image : std::uint32_t { CpuBar, Clock };
+const glancer::DeclaredSettings kSettings(kName, kName, {
+    glancer::setting::Path("DiskPath", "Disk to report (any path on it)", kDefaultDiskPath),
+    glancer::setting::Number("WatchLoad", "Follow the CPU load for System.HighLoad even while no screen shows it, at "
+                                          "one wake-up a second; 1 yes, 0 no", 0, 0, 1),
+});
 
 const Readings kNoReadings;
-
-std::string ReadDiskPath()
-{
-    const std::string value = glancer::Settings(kSection).Text("DiskPath", "");
-    return value.empty() ? std::string(kDefaultDiskPath) : value;
-}
 
 bool LocalTime(std::tm& out)
 {
@@ -62,8 +58,6 @@ public:
     {
         for (const VariableInfo& variable : kVariables)
             AddVariable(variable.id, variable.name, variable.type);
-        AddPicture("System.CpuBar", "CPU load bar");
-        AddPicture("System.Clock", "Clock face");
     }
     ~SystemData() override { Shutdown(); }
 
@@ -74,10 +68,11 @@ public:
         if (sampler != nullptr)
             return;
         try {
+            const glancer::SettingValues settings = kSettings.Read();
             SamplerOptions options;
-            options.watchLoad = glancer::Settings(kSection, kName).Number("WatchLoad", 0, 0, 1) == 1;
-            sampler = std::make_unique<Sampler>(MakeSystemProbe(), MakeSystemProbe(), ReadDiskPath(), ReportHighLoad,
-                                                std::move(options));
+            options.watchLoad = settings.Number("WatchLoad") == 1;
+            sampler = std::make_unique<Sampler>(MakeSystemProbe(), MakeSystemProbe(), settings.Text("DiskPath"),
+                                                ReportHighLoad, std::move(options));
             sampler->Start();
         } catch (...) {
             sampler.reset(); // values stay at zero
@@ -91,31 +86,12 @@ public:
 
     bool Configure() override
     {
-#ifdef _WIN32
-        return false; // the Windows program has no console to ask on
-#else
-        std::printf("System data source settings (press Enter to keep a value).\n");
-        std::string answer;
-        if (!glancer::Ask("Disk to report (any path on it)", ReadDiskPath(), answer))
-            return true;
-        const glancer::Settings stored(kSection, kName);
-        if (!answer.empty()) {
-            if (!MakeSystemProbe()->Disk(answer))
-                std::printf("  Cannot read that disk now; it shows as \"?\" until it can.\n");
-            stored.WriteText("DiskPath", answer);
-        }
-        const std::int64_t watch = stored.Number("WatchLoad", 0, 0, 1);
-        if (!glancer::Ask("Follow the CPU load for System.HighLoad even while no screen shows it, at one wake-up "
-                          "a second (1 yes, 0 no)",
-                          std::to_string(watch), answer) ||
-            answer.empty())
-            return true;
-        if (answer == "0" || answer == "1")
-            stored.WriteNumber("WatchLoad", answer == "1" ? 1 : 0);
-        else
-            std::printf("  Answer 0 or 1; it stays %d.\n", static_cast<int>(watch));
-        return true;
+        const bool shown = kSettings.Configure(kName);
+#ifndef _WIN32
+        if (!MakeSystemProbe()->Disk(kSettings.Read().Text("DiskPath")))
+            std::printf("  Cannot read that disk now; it shows as \"?\" until it can.\n");
 #endif
+        return shown;
     }
 
     void GetValue(std::uint32_t index, glancer::Value& out) override
@@ -128,7 +104,7 @@ public:
 
     PluginImage* GetImage(std::uint32_t index) override
     {
-        if (index == CpuBar) {
+        if (cpuBar == index) {
             DrawLoadBar(barPixels, Read(Group::Cpu).cpuLoad);
             return &bar;
         }
@@ -145,6 +121,8 @@ private:
         return sampler != nullptr && group != Group::None ? sampler->Read(group) : kNoReadings;
     }
 
+    const glancer::Picture cpuBar = AddPicture("System.CpuBar", "CPU load bar");
+    const glancer::Picture clockFace = AddPicture("System.Clock", "Clock face");
     std::unique_ptr<Sampler> sampler;
     std::uint8_t barPixels[kBarWidth * kBarHeight] = {};
     std::uint8_t clockPixels[kClockSize * kClockSize] = {};
@@ -152,8 +130,10 @@ private:
     PluginImage clock{clockPixels, kClockSize, kClockSize, 0, kClockSize * kClockSize};
 };
 
-const glancer::About kAbout{
-    kName, {"Data source: CPU, memory, network, disk, uptime, host name, time and date", GLANCER_PLUGIN_VERSION}};
+const glancer::About kAbout{.name = kName,
+                            .info = {.description = "Data source: CPU, memory, network, disk, uptime, host name, "
+                                                    "time and date",
+                                     .version = GLANCER_PLUGIN_VERSION}};
 
 } // namespace
 

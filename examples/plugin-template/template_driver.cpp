@@ -11,18 +11,25 @@
 
 namespace {
 
+// Settings live in a section of the plugin's own, listed once.
+const glancer::DeclaredSettings kSettings("TemplateDisplay", "Template display", {
+    glancer::setting::Number("Columns", "Text columns", 20, 1, 80),
+    glancer::setting::Number("Rows", "Text rows", 4, 1, 16),
+});
+
 class TemplateDisplay : public glancer::DisplayDriver {
 public:
     const char* Name() const override { return "Template display"; }
 
     void Init() override
     {
-        // Settings live in a section of the plugin's own; numbers are dwords.
-        const glancer::Settings settings("TemplateDisplay", "Template display");
-        columns = static_cast<std::uint32_t>(settings.Number("Columns", 20, 1, 80));
-        rows = static_cast<std::uint32_t>(settings.Number("Rows", 4, 1, 16));
+        const glancer::SettingValues settings = kSettings.Read();
+        columns = static_cast<std::uint32_t>(settings.Number("Columns"));
+        rows = static_cast<std::uint32_t>(settings.Number("Rows"));
         Clear();
     }
+
+    bool Configure() override { return kSettings.Configure("Template display"); }
 
     DisplayInfo GetDisplayInfo() override { return DisplayInfo{columns * 6, rows * 8, columns, rows}; }
 

@@ -40,6 +40,10 @@
  * plugin to fill are GLANCER_TEXT_SIZE (256) bytes; a plugin writes at most
  * 255 characters and a terminator. Glancer tolerates a plugin that forgets
  * the terminator (it reads at most 256 bytes), never one that writes more.
+ * Glancer copies what a plugin writes (names, ids, texts) before the call
+ * returns and keeps no pointer to it; so a plugin may reuse or free its own
+ * text right after. Texts Glancer passes in (writeText's text, names given
+ * to the services) live only for the call: copy what you keep.
  *
  * Threads: [main] marks calls made on the program's main (window) thread,
  * [tick] calls made from the 50 ms refresh cycle on the timer thread,
@@ -154,8 +158,12 @@ typedef struct CoreServicesVtbl {
     void(GLANCER_CALL* WriteString)(CoreServices* self, const char* name, const char* text, const char* section);
     int32_t(GLANCER_CALL* ReadInt)(CoreServices* self, const char* name, const char* section);
     double(GLANCER_CALL* ReadDouble)(CoreServices* self, const char* name, const char* section);
-    /* buffer: 256 bytes. A missing value reads as "\n"; a missing key leaves
-     * the buffer unchanged, so give it a defined content first. */
+    /* buffer: 256 bytes. Copies the stored bytes as they are, then a zero:
+     * a text gives its characters, but a number written with WriteInt gives
+     * the dword's four raw bytes (little-endian) and one written with
+     * WriteDouble its eight, which may hold zeros; tell them apart by how
+     * much of the buffer changed. A missing value reads as "\n"; a missing
+     * key leaves the buffer unchanged, so give it a defined content first. */
     void(GLANCER_CALL* ReadString)(CoreServices* self, const char* name, const char* section, char* buffer);
     int32_t(GLANCER_CALL* CountDataSources)(CoreServices* self);
     void(GLANCER_CALL* DataSourceName)(CoreServices* self, char* buffer, uint32_t size, uint32_t index);
@@ -234,7 +242,9 @@ typedef struct IDisplayDriverVtbl {
     void(GLANCER_CALL* shutdown)(IDisplayDriver* self); /* [main] end of the farewell */
     /* [main] 0: a configuration dialog was shown; nonzero: there is none. */
     uint32_t(GLANCER_CALL* configure)(IDisplayDriver* self);
-    /* [main] fill *out (or another area) and return where the values are. */
+    /* [main] fill *out (or another area) and return where the values are.
+     * Asked once, after init (never before it), and only of the selected
+     * driver; the program reads the area before its next call to the driver. */
     DisplayInfo*(GLANCER_CALL* getDisplayInfo)(IDisplayDriver* self, DisplayInfo* out);
     void(GLANCER_CALL* clear)(IDisplayDriver* self);           /* [tick] screen change; farewell */
     void(GLANCER_CALL* prepareShutdown)(IDisplayDriver* self); /* [main] farewell */
@@ -242,7 +252,9 @@ typedef struct IDisplayDriverVtbl {
     /* [tick] transfer the rectangle from frame->pixels. */
     void(GLANCER_CALL* updateRegion)(IDisplayDriver* self, const FrameBufferHeader* frame, uint32_t x, uint32_t y,
                                      uint32_t width, uint32_t height);
-    void(GLANCER_CALL* getName)(IDisplayDriver* self, char* buffer); /* [main] 256 bytes; the driver's identity */
+    /* [main] 256 bytes; the driver's identity. The program copies the text
+     * at once, so it need only live until the call returns. */
+    void(GLANCER_CALL* getName)(IDisplayDriver* self, char* buffer);
 } IDisplayDriverVtbl;
 
 struct IDisplayDriver {
@@ -267,7 +279,9 @@ typedef struct IDataVtbl {
     int32_t(GLANCER_CALL* getImageCount)(IData* self);                              /* [main] <= 0: none */
     void(GLANCER_CALL* getImageId)(IData* self, uint32_t index, char* buffer);      /* [main] 256 bytes */
     void(GLANCER_CALL* getImageName)(IData* self, uint32_t index, char* buffer);    /* [main] 256 bytes */
-    void(GLANCER_CALL* getName)(IData* self, char* buffer); /* [main] right after create, before init */
+    /* [main] right after create, before init. Copied at once, like every
+     * text a plugin writes into a buffer of the program's. */
+    void(GLANCER_CALL* getName)(IData* self, char* buffer);
 } IDataVtbl;
 
 struct IData {

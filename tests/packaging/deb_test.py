@@ -46,7 +46,9 @@ class Package(unittest.TestCase):
     def test_installs_where_users_and_plugin_authors_look(self):
         files = {os.path.relpath(os.path.join(d, f), self.root) for d, _, fs in os.walk(self.root) for f in fs}
         expected = {"usr/bin/glancer", "usr/include/glancer/glancer_plugin.h",
-                    "usr/include/glancer/glancer_plugin.hpp", "usr/share/pkgconfig/glancer-plugin.pc",
+                    "usr/include/glancer/glancer_plugin.hpp", "usr/include/glancer/glancer_plugin_detail.hpp",
+                    "usr/include/glancer/glancer_settings.hpp", "usr/include/glancer/glancer_kit.hpp",
+                    "usr/share/pkgconfig/glancer-plugin.pc",
                     "usr/share/cmake/GlancerPlugin/GlancerPluginConfig.cmake",
                     "usr/share/cmake/GlancerPlugin/GlancerPluginConfigVersion.cmake",
                     "usr/share/man/man1/glancer.1.gz", "usr/share/doc/glancer/copyright",

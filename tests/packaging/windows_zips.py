@@ -12,6 +12,8 @@ import zipfile
 MACHINES = {"win32": 0x014C, "win64": 0x8664}  # IMAGE_FILE_MACHINE_I386, _AMD64
 REQUIRED = ["glancer.exe", "README.txt", "virtual.dll", "system.dll", "demo.dll", "screens/screens.xml",
             "sdk/include/glancer/glancer_plugin.h", "sdk/include/glancer/glancer_plugin.hpp",
+            "sdk/include/glancer/glancer_plugin_detail.hpp", "sdk/include/glancer/glancer_settings.hpp",
+            "sdk/include/glancer/glancer_settings_win32.hpp", "sdk/include/glancer/glancer_kit.hpp",
             "sdk/share/cmake/GlancerPlugin/GlancerPluginConfig.cmake",
             "sdk/share/cmake/GlancerPlugin/GlancerPluginConfigVersion.cmake", "sdk/plugin-template/CMakeLists.txt"]
 

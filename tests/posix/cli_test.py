@@ -110,11 +110,11 @@ class Sources(harness.Case):
         result = work.run("configure-source", "System", stdin="/tmp\n1\n")
         self.assertEqual(result.returncode, 0)
         self.assertIn("Disk to report (any path on it) [/]: ", result.stdout)
-        self.assertIn("(1 yes, 0 no) [0]: ", result.stdout)
+        self.assertIn("1 yes, 0 no (0..1) [0]: ", result.stdout)
         for stdin in ("\n", "", "\n2\n"):
             result = work.run("configure-source", "System", stdin=stdin)
             self.assertIn("[/tmp]: ", result.stdout)
-        self.assertIn("Answer 0 or 1; it stays 1.", result.stdout)
+        self.assertIn("Answer 0..1; it stays 1.", result.stdout)
         self.assertIn('"DiskPath"="/tmp"', work.read("registry.reg"))
         self.assertIn('"WatchLoad"=dword:00000001', work.read("registry.reg"))
         result = work.run("configure-source", "Nope")

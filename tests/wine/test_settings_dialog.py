@@ -1,0 +1,38 @@
+"""A dialog built from declared settings, under Wine: the System source's
+DiskPath and WatchLoad, a refused answer kept open with its reason, and the
+values stored on OK."""
+from wineharness import WineTestCase, reg_get, wait_until
+
+CONFIGURE_PLUGINS, OK, CONFIGURE, LIST = 32774, 1, 1001, 1002
+DISK_PATH, WATCH_LOAD = 100, 101
+KEY = r"HKCU\Software\Glancer\System"
+
+
+class SettingsDialogTest(WineTestCase):
+    def test_refuses_an_answer_out_of_range_and_stores_on_ok(self):
+        run = self.start(["recorddriver", "system"], driver="RecordDriver")
+        run.command(CONFIGURE_PLUGINS)
+        plugins = self.desktop.wait_window("Dialog")
+        self.desktop.control("select-text", plugins, LIST, "System")
+        self.desktop.control("click", plugins, CONFIGURE)
+        dialog = self.desktop.wait_window("System")
+        # The defaults are shown.
+        wait_until(lambda: "C:\\" in self.desktop.controls(dialog)[DISK_PATH], "the default disk path")
+
+        self.desktop.control("settext", dialog, DISK_PATH, "D:\\data")
+        self.desktop.control("settext", dialog, WATCH_LOAD, "2")
+        self.desktop.control("click", dialog, OK)
+        self.assertEqual(self.desktop.message_box("Invalid setting"),
+                         "Follow the CPU load for System.HighLoad even while no screen shows it, at one wake-up "
+                         "a second; 1 yes, 0 no (0..1): Answer 0..1.")
+        self.assertIsNone(reg_get(self.desktop, "DiskPath", KEY))  # nothing stored while one is refused
+
+        self.desktop.control("settext", dialog, WATCH_LOAD, "1")
+        self.desktop.control("click", dialog, OK)
+        self.desktop.control("wait-gone", dialog, 10000)
+        self.assertEqual(reg_get(self.desktop, "DiskPath", KEY), "D:\\data")
+        self.assertEqual(reg_get(self.desktop, "WatchLoad", KEY), "0x1")
+
+        self.desktop.control("click", plugins, OK)
+        self.desktop.control("wait-gone", plugins, 10000)
+        self.assertEqual(run.exit(), 0)
