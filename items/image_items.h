@@ -12,6 +12,7 @@ class ImageItem : public GraphicItem {
 public:
     void Prepare() override;
     void SetTypeParameter(const std::string& name, const std::string& value) override;
+    bool Still() const override { return true; }
 
     std::string fileName;
 };

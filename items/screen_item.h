@@ -25,6 +25,9 @@ public:
     virtual void Update() {}
     virtual void Draw(FrameBuffer& frame, Rect clip, std::uint32_t send, std::uint32_t mode);
     virtual void SetTypeParameter(const std::string& name, const std::string& value);
+    // True when Update can no longer change what the item shows, so the
+    // refresh need not wake for it (a fixed text already formatted, a bitmap).
+    virtual bool Still() const { return false; }
 
     // "x", "y" and "refresh" are read as numbers here; every other name goes
     // to SetTypeParameter unchanged.

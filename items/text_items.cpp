@@ -11,6 +11,7 @@
 void TextItemBase::Refresh()
 {
     current = field.Format();
+    formatted = true;
     if (current != shown) {
         shown = current;
         QueueRedraw();
@@ -58,6 +59,12 @@ void TextItemBase::DrawText(FrameBuffer& frame, std::uint32_t send) const
 void TextItem::Update()
 {
     Refresh();
+}
+
+bool TextItem::Still() const
+{
+    const bool marquee = field.scrollType == TextField::kScrollLeft || field.scrollType == TextField::kScrollRight;
+    return formatted && (!marquee || field.text.size() <= static_cast<std::size_t>(std::max(field.fieldSize, 0)));
 }
 
 void TextItem::Draw(FrameBuffer& frame, Rect, std::uint32_t send, std::uint32_t)

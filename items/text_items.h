@@ -12,6 +12,7 @@ public:
     TextField field;
     std::string current; // what Draw writes; empty until the first Update
     std::string shown;   // what was last queued for display
+    bool formatted = false;
 
 protected:
     // Formats the field into `current`; queues a redraw when it differs from `shown`.
@@ -30,6 +31,8 @@ public:
     void Update() override;
     void Draw(FrameBuffer& frame, Rect clip, std::uint32_t send, std::uint32_t mode) override;
     void SetTypeParameter(const std::string& name, const std::string& value) override;
+    // Once formatted, a text that fits its field (or stands still) formats the same.
+    bool Still() const override;
 };
 
 // The value of a plugin variable ("varid"), read at every update. Without a

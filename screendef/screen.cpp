@@ -63,6 +63,8 @@ std::uint32_t Screen::TicksBeforeUpdate(std::int32_t elapsedMs, std::uint32_t li
 {
     std::uint32_t idle = limit;
     for (const ScreenItem* item : items) {
+        if (item->Still())
+            continue;
         // Idle while elapsed + elapsedMs * t stays below refresh.
         const std::int64_t left = static_cast<std::int64_t>(item->refresh) - item->elapsed;
         const std::int64_t ticks = left > 0 ? (left - 1) / elapsedMs : 0;

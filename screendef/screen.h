@@ -34,8 +34,9 @@ public:
     void Tick(std::int32_t elapsedMs);
     // Every item queues its full redraw, in item order.
     void RedrawItems();
-    // How many coming Tick(elapsedMs) calls would update no item, at most
-    // `limit`; `elapsedMs` is positive.
+    // How many coming Tick(elapsedMs) calls would update no item that can
+    // still change (see ScreenItem::Still), at most `limit`; `elapsedMs` is
+    // positive.
     std::uint32_t TicksBeforeUpdate(std::int32_t elapsedMs, std::uint32_t limit) const;
     // Counts `ticks` such calls at once: only for ticks that update nothing.
     void AdvanceIdle(std::int32_t elapsedMs, std::uint32_t ticks);

@@ -15,6 +15,16 @@ Geometry ReadGeometry(const glancer::Settings& settings)
     return geometry;
 }
 
+Charset ReadCharset(const glancer::Settings& settings, const std::string& name)
+{
+    const std::string text = settings.Text("Charset", "A00");
+    if (text == "A02")
+        return Charset::A02;
+    if (text != "A00")
+        glancer::Log(name + ": Charset \"" + text + "\" is not A00 or A02; using A00");
+    return Charset::A00;
+}
+
 CharPanel::CharPanel(Geometry geometry, Device& device)
     : geometry_{std::clamp<std::uint32_t>(geometry.columns, 1, kMaxColumns),
                 std::clamp<std::uint32_t>(geometry.rows, 1, kMaxRows)},
@@ -43,6 +53,7 @@ DisplayInfo CharPanel::Info() const
 void CharPanel::Redraw()
 {
     device_.Init();
+    clearPending_ = false; // Init blanks the panel
     std::fill(shown_.begin(), shown_.end(), std::uint16_t{' '});
     loaded_ = {};
     cursorKnown_ = false;
@@ -64,11 +75,7 @@ void CharPanel::Clear()
     std::fill(text_.begin(), text_.end(), std::uint8_t{' '});
     std::fill(pixels_.begin(), pixels_.end(), Pattern{0});
     std::fill(wanted_.begin(), wanted_.end(), std::uint8_t{' '});
-    device_.Clear();
-    std::fill(shown_.begin(), shown_.end(), std::uint16_t{' '});
-    cursorKnown_ = true;
-    cursorColumn_ = 0;
-    cursorRow_ = 0;
+    clearPending_ = true;
     glyphsDirty_ = true;
 }
 
@@ -88,7 +95,6 @@ bool CharPanel::WriteText(const char* text, std::uint32_t column, std::uint32_t 
         pixels_[i] = 0;
     }
     glyphsDirty_ |= freedPixels;
-    Sync();
     return text[c - column] == '\0';
 }
 
@@ -139,7 +145,6 @@ void CharPanel::UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, st
     if (!changed)
         return;
     glyphsDirty_ = true;
-    Sync();
 }
 
 std::uint8_t CharPanel::Wanted(std::uint32_t column, std::uint32_t row) const
@@ -164,6 +169,15 @@ void CharPanel::ChooseGlyphs()
 
 void CharPanel::Sync()
 {
+    if (clearPending_) {
+        // One instruction blanks the panel, cheaper than spaces.
+        device_.Clear();
+        std::fill(shown_.begin(), shown_.end(), std::uint16_t{' '});
+        cursorKnown_ = true;
+        cursorColumn_ = 0;
+        cursorRow_ = 0;
+        clearPending_ = false;
+    }
     if (glyphsDirty_) {
         ChooseGlyphs();
         glyphsDirty_ = false;

@@ -17,8 +17,9 @@
 // Pixels with nothing lit leave text alone and blank a picture's cell.
 // Clear blanks everything.
 //
-// Traffic. The panel keeps a shadow of what the device shows and sends only
-// the cells that differ: a cursor move, then runs of changed characters
+// Traffic. Drawing calls only change the content; Sync sends the device
+// what changed since the last Sync. The panel keeps a shadow of what the
+// device shows and sends only the cells that differ: a cursor move, then runs of changed characters
 // (short unchanged gaps are resent when that is cheaper than a move). An
 // unchanged screen sends nothing. Texts are mapped to the character ROM
 // (RomCode).
@@ -55,6 +56,10 @@ struct Geometry {
 // 20 x 4, refused ones are logged and read as their default.
 Geometry ReadGeometry(const glancer::Settings& settings);
 
+// Charset ("A00" or "A02") of a settings section; missing is A00, others
+// are logged and read as A00. `name` starts the log line.
+Charset ReadCharset(const glancer::Settings& settings, const std::string& name);
+
 // The pixels and cells a panel of this geometry reports to the program.
 DisplayInfo InfoFor(Geometry geometry);
 
@@ -81,6 +86,9 @@ public:
     void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
                       std::uint32_t height);
 
+    // Sends the device what differs from what it shows.
+    void Sync();
+
     // The character code a cell should show (for tests and tools).
     std::uint8_t Wanted(std::uint32_t column, std::uint32_t row) const;
 
@@ -95,7 +103,6 @@ private:
     Pattern ReadCell(const FrameBufferHeader& frame, std::uint32_t column, std::uint32_t row,
                      const Rectangle& region) const;
     void ChooseGlyphs();
-    void Sync();
     void SendRow(std::uint32_t row);
 
     Geometry geometry_;
@@ -109,6 +116,7 @@ private:
     GlyphPalette palette_;
     std::array<GlyphPalette::Slot, kGlyphSlots> loaded_{}; // what the device holds
     bool glyphsDirty_ = true;                              // pixels or loaded glyphs changed since the last choice
+    bool clearPending_ = false; // a Clear the device has not been sent
     bool cursorKnown_ = false;
     std::uint32_t cursorColumn_ = 0;
     std::uint32_t cursorRow_ = 0;

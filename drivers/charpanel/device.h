@@ -50,12 +50,16 @@ public:
     virtual void Write(const std::uint8_t* codes, std::size_t count) = 0;
     // Loads user character `slot` (0..7). Leaves the cursor anywhere.
     virtual void DefineGlyph(std::uint32_t slot, Pattern pattern) = 0;
-    // The code a text character (Latin-1) is sent as: the A00 character
-    // ROM's by default; a device that takes text as it is overrides this.
-    virtual std::uint8_t TextCode(unsigned char latin1) const { return RomCode(latin1); }
+    // The code a text character (Latin-1) is sent as: the character ROM's
+    // (A00 unless set); a device that takes text as it is overrides this.
+    virtual std::uint8_t TextCode(unsigned char latin1) const { return RomCode(latin1, charset_); }
+    void SetCharset(Charset charset) { charset_ = charset; }
     // What a cursor move costs in characters' worth of bytes: unchanged
     // gaps shorter than this are resent rather than skipped.
     virtual std::uint32_t MoveCost() const { return 1; }
+
+private:
+    Charset charset_ = Charset::A00;
 };
 
 } // namespace charpanel

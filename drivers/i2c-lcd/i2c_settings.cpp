@@ -52,6 +52,21 @@ I2cSettings ReadI2cSettings(const glancer::Settings& stored)
         settings.geometry = charpanel::Geometry{};
     }
     settings.backlight = stored.Number("Backlight", 1, 0, 1) != 0;
+    const std::string wiring = stored.Text("Wiring", kWirings[0].name);
+    const auto named = std::find_if(kWirings.begin(), kWirings.end(),
+                                    [&](const Wiring& candidate) { return wiring == candidate.name; });
+    if (named != kWirings.end())
+        settings.wiring = &*named;
+    else
+        glancer::Log(std::string(kName) + ": Wiring \"" + wiring + "\" is not common or mjkdz; using common");
+    settings.backlightLow = settings.wiring->backlightLow;
+    const std::string polarity = stored.Text("BacklightPolarity", settings.backlightLow ? "low" : "high");
+    if (polarity == "low" || polarity == "high")
+        settings.backlightLow = polarity == "low";
+    else
+        glancer::Log(std::string(kName) + ": BacklightPolarity \"" + polarity + "\" is not high or low; using " +
+                     (settings.backlightLow ? "low" : "high"));
+    settings.charset = charpanel::ReadCharset(stored, kName);
     return settings;
 }
 

@@ -1,10 +1,14 @@
-// "I2C OLED": a small monochrome graphic OLED (SSD1306 or SH1106, 128 x 64
-// or 128 x 32) on a Linux I2C bus, as wired to a Raspberry Pi. Text is drawn
-// with the Virtual display's 5 x 7 font in 6 x 8 cells, over the pixels.
-// Settings, section "OLED": see oled_settings.h.
+// "I2C OLED": a small monochrome graphic OLED (SSD1306 or SH1106, 128 x 64,
+// 128 x 32 and the smaller SSD1306 sizes) on a Linux I2C bus, as wired to a
+// Raspberry Pi. Text is drawn with the Virtual display's 5 x 7 font in
+// 6 x 8 cells, over the pixels. Settings, section "OLED": see
+// oled_settings.h.
 #include <memory>
+#include <optional>
 
-#include "drivers/oled/oled_panel.h"
+#include "drivers/common/i2c_transport.h"
+#include "drivers/common/panel_driver.h"
+#include "drivers/oled/oled_model.h"
 #include "drivers/oled/oled_settings.h"
 #include "plugin/api/glancer_plugin.hpp"
 
@@ -12,28 +16,21 @@ namespace {
 
 const char kName[] = "I2C OLED";
 
-class OledDriver : public glancer::DisplayDriver {
+class OledDriver : public panelcore::PanelDriver {
 public:
-    ~OledDriver() override { Shutdown(); }
-
     const char* Name() const override { return kName; }
 
     void Init() override
     {
-        if (panel != nullptr)
+        if (Started())
             return;
         const oled::Config& config = CurrentConfig();
         glancer::Log(std::string(kName) + ": " + oled::Describe(config));
-        panel = std::make_unique<oled::OledPanel>(config, oled::MakeI2cDevice(config.bus, config.address),
-                                                  glancer::Services());
-        panel->Start();
-    }
-
-    void Shutdown() override
-    {
-        if (panel != nullptr)
-            panel->Stop();
-        panel.reset();
+        // A no-operation command checks that the module answers.
+        Start(std::make_unique<panelcore::I2cTransport>(config.bus, config.address,
+                                                        std::vector<std::uint8_t>{oled::kCommandStream, 0xE3}),
+              std::make_unique<oled::OledModel>(config),
+              {kName, glancer_i2c::LinuxI2c::Path(config.bus), std::chrono::seconds(3)});
     }
 
     bool Configure() override
@@ -44,25 +41,8 @@ public:
 
     DisplayInfo GetDisplayInfo() override
     {
-        const panelcore::Geometry geometry = oled::OledPanel::GeometryOf(CurrentConfig());
+        const panelcore::Geometry geometry = oled::OledModel::GeometryOf(CurrentConfig());
         return DisplayInfo{geometry.xPixels, geometry.yPixels, geometry.xChars, geometry.yChars};
-    }
-
-    void Clear() override
-    {
-        if (panel != nullptr)
-            panel->Clear();
-    }
-    void WriteText(const char* text, std::uint32_t x, std::uint32_t y) override
-    {
-        if (panel != nullptr)
-            panel->WriteText(text, x, y);
-    }
-    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
-                      std::uint32_t height) override
-    {
-        if (panel != nullptr)
-            panel->CopyRegion(frame, x, y, width, height);
     }
 
 private:
@@ -74,12 +54,11 @@ private:
     }
 
     std::optional<oled::Config> config;
-    std::unique_ptr<oled::OledPanel> panel;
 };
 
 const glancer::About kAbout{kName,
                             {"Display driver: SSD1306 and SH1106 graphic OLEDs on Linux I2C",
-                             "128 x 64 or 128 x 32 pixels through /dev/i2c-N",
+                             "128 x 64 down to 64 x 32 pixels through /dev/i2c-N",
                              "Text in the Virtual display's 5 x 7 font", "Version " GLANCER_PLUGIN_VERSION}};
 
 } // namespace

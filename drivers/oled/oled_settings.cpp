@@ -20,7 +20,7 @@ struct Limit {
     std::int64_t high;
 };
 
-// Width and height in whole pages; 128 columns is what both controllers drive.
+// Width and height are checked against the controller's sizes afterwards.
 const Limit kNumbers[] = {
     {"Bus", &Config::bus, 0, 255},      {"Address", &Config::address, 0x03, 0x77}, {"Width", &Config::width, 8, 128},
     {"Height", &Config::height, 8, 64}, {"Contrast", &Config::contrast, 0, 255},
@@ -58,10 +58,6 @@ Config ReadConfig(CoreServices* services)
     for (const Limit& limit : kNumbers)
         config.*limit.field =
             static_cast<std::uint32_t>(settings.Number(limit.name, config.*limit.field, limit.low, limit.high));
-    if (config.height % 8 != 0) {
-        Say(services, "Height " + std::to_string(config.height) + " is not a multiple of 8, using 64");
-        config.height = 64;
-    }
     const std::int64_t rotate = settings.Number("Rotate", 0, 0, 180);
     if (rotate != 0 && rotate != 180)
         Say(services, "Rotate " + std::to_string(rotate) + " is neither 0 nor 180, using 0");
@@ -71,6 +67,18 @@ Config ReadConfig(CoreServices* services)
         config.controller = Controller::Sh1106;
     else if (strcasecmp(controller.c_str(), "SSD1306") != 0)
         Say(services, "Controller \"" + controller + "\" is neither SSD1306 nor SH1106, using SSD1306");
+    if (FindSize(config) == nullptr) {
+        std::string sizes;
+        for (const Size& size : Sizes(config.controller))
+            sizes += (sizes.empty() ? "" : ", ") + std::to_string(size.width) + " x " + std::to_string(size.height);
+        const Size& fallback = Sizes(config.controller).front();
+        Say(services, std::to_string(config.width) + " x " + std::to_string(config.height) + " is not a size the " +
+                          ControllerName(config.controller) + " drives (" + sizes + "), using " +
+                          std::to_string(fallback.width) + " x " + std::to_string(fallback.height));
+        config.width = fallback.width;
+        config.height = fallback.height;
+    }
+    config.offAtExit = settings.Number("OffAtExit", 1, 0, 1) != 0;
     return config;
 }
 

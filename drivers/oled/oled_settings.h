@@ -8,8 +8,11 @@
 namespace oled {
 
 // Settings, section "OLED": Controller ("SSD1306" or "SH1106"), Bus,
-// Address, Width, Height, Contrast, Rotate (0 or 180). A value that is
-// missing or refused (with a log line) reads as its default.
+// Address, Width and Height (one of the controller's Sizes; another is
+// refused with a log line and read as 128 x 64), Contrast, Rotate (0 or
+// 180), OffAtExit (1: the panel goes dark at exit, after the farewell; 0
+// keeps the farewell lit). A value that is missing or refused (with a log
+// line) reads as its default.
 Config ReadConfig(CoreServices* services);
 
 // The terminal questions of `glancer configure-driver`; saves the answers.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "drivers/common/win32_dialog_template.h"
-#include "drivers/serial-lcd/serial_port.h"
+#include "drivers/common/serial_port.h"
 #include "drivers/serial-lcd/serial_settings.h"
 #include "plugin/api/glancer_plugin.hpp"
 
@@ -25,7 +25,7 @@ constexpr Numbers kNumbers[] = {{kColumns, "Columns", 1, charpanel::kMaxColumns}
 void Fill(HWND dialog, const glancer::Settings& stored)
 {
     const SerialSettings settings = ReadSerialSettings(stored);
-    for (const std::string& port : ListSerialPorts())
+    for (const std::string& port : panelcore::ListSerialPorts())
         SendDlgItemMessageA(dialog, kPort, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port.c_str()));
     SetDlgItemTextA(dialog, kPort, settings.port.c_str());
     for (std::uint32_t baud : kBauds) {

@@ -46,10 +46,13 @@ void MatrixOrbital::Init()
         Command(kBacklightOn, 0);
     else
         Command(kBacklightOff);
-    if (options_.contrast >= 0)
-        Command(kContrast, static_cast<std::uint8_t>(options_.contrast));
-    if (options_.brightness >= 0)
-        Command(kBrightness, static_cast<std::uint8_t>(options_.brightness));
+    if (settingInits_ > 0) {
+        --settingInits_;
+        if (options_.contrast >= 0)
+            Command(kContrast, static_cast<std::uint8_t>(options_.contrast));
+        if (options_.brightness >= 0)
+            Command(kBrightness, static_cast<std::uint8_t>(options_.brightness));
+    }
     Command(kClear);
 }
 

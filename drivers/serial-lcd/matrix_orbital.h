@@ -14,9 +14,13 @@ public:
         bool backlight = true;
         int contrast = -1;   // 0..255; -1 leaves the module's own
         int brightness = -1; // 0..255; -1 leaves the module's own
+        charpanel::Charset charset = charpanel::Charset::A00;
     };
 
-    MatrixOrbital(charpanel::ByteSink& sink, Options options) : sink_(sink), options_(options) {}
+    MatrixOrbital(charpanel::ByteSink& sink, Options options) : sink_(sink), options_(options)
+    {
+        SetCharset(options.charset);
+    }
 
     void Init() override;
     void Clear() override;
@@ -31,6 +35,10 @@ private:
 
     charpanel::ByteSink& sink_;
     Options options_;
+    // Contrast and brightness go with the first open's set-up and its redraw
+    // once a resetting backpack listens, never at reconnects: some
+    // backpacks store them in EEPROM, which a flapping cable would wear out.
+    int settingInits_ = 2;
 };
 
 } // namespace seriallcd

@@ -4,9 +4,10 @@
 #include <memory>
 #include <optional>
 
-#include "drivers/charpanel/panel_driver.h"
+#include "drivers/charpanel/char_model.h"
+#include "drivers/common/panel_driver.h"
+#include "drivers/common/serial_port.h"
 #include "drivers/serial-lcd/matrix_orbital.h"
-#include "drivers/serial-lcd/serial_port.h"
 #include "drivers/serial-lcd/serial_settings.h"
 #include "plugin/api/glancer_plugin.hpp"
 
@@ -16,7 +17,12 @@ bool ConfigureSerialLcd(const glancer::Settings& stored); // per platform
 
 namespace {
 
-class SerialLcdDriver : public charpanel::PanelDriver {
+// Many backpacks are microcontroller boards that reset when the port opens
+// and ignore what arrives while they start (1 to 2 s): the whole picture is
+// sent again once they listen. A module that listens at once shows it at once.
+constexpr std::chrono::milliseconds kResetOnOpen{2500};
+
+class SerialLcdDriver : public panelcore::PanelDriver {
 public:
     const char* Name() const override { return kName; }
 
@@ -30,8 +36,12 @@ public:
                                               "glancer configure-driver \"Serial LCD\"");
             return;
         }
-        Start(std::make_unique<SerialPort>(settings.port, settings.baud), kName, settings.port, settings.geometry,
-              [&](charpanel::ByteSink& sink) { return std::make_unique<MatrixOrbital>(sink, settings.options); });
+        Start(std::make_unique<panelcore::SerialPort>(settings.port, settings.baud),
+              std::make_unique<charpanel::CharModel>(kName, settings.geometry,
+                                                     [&](charpanel::ByteSink& sink) {
+                                                         return std::make_unique<MatrixOrbital>(sink, settings.options);
+                                                     }),
+              {kName, settings.port, std::chrono::seconds(2), kResetOnOpen});
     }
 
     bool Configure() override { return ConfigureSerialLcd(glancer::Settings(kSection, kName)); }

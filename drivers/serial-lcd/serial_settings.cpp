@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "drivers/charpanel/terminal_questions.h"
-#include "drivers/serial-lcd/serial_port.h"
+#include "drivers/common/serial_port.h"
 #include "plugin/api/glancer_plugin.hpp"
 
 namespace seriallcd {
@@ -27,12 +27,13 @@ SerialSettings ReadSerialSettings(const glancer::Settings& stored)
     settings.options.backlight = stored.Number("Backlight", 1, 0, 1) != 0;
     settings.options.contrast = static_cast<int>(stored.Number("Contrast", -1, 0, 255));
     settings.options.brightness = static_cast<int>(stored.Number("Brightness", -1, 0, 255));
+    settings.options.charset = charpanel::ReadCharset(stored, kName);
     return settings;
 }
 
 void AskSerialSettings(const glancer::Settings& stored)
 {
-    const std::vector<std::string> ports = ListSerialPorts();
+    const std::vector<std::string> ports = panelcore::ListSerialPorts();
     std::printf("Serial devices found:%s\n", ports.empty() ? " none" : "");
     for (const std::string& port : ports)
         std::printf("  %s\n", port.c_str());

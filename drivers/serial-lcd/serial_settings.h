@@ -17,7 +17,8 @@ extern const char kSection[];         // "SerialLCD"
 extern const std::uint32_t kBauds[5]; // 9600 .. 115200
 
 // Section SerialLCD: Port (text), Baud, Columns, Rows, Backlight (0/1),
-// Contrast and Brightness (0..255; missing: the module's own).
+// Contrast and Brightness (0..255; missing: the module's own), Charset
+// (A00 or A02, the module's character ROM).
 struct SerialSettings {
     std::string port;
     std::uint32_t baud = 19200;

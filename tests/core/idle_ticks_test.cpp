@@ -97,7 +97,7 @@ ScreenSet Generate(std::uint32_t seed, testenv::WorkDir& dir)
         for (std::uint32_t i = 0, count = random() % 5; i < count; ++i) {
             const std::string refresh = "<refresh>" + std::to_string(pick(refreshes)) + "</refresh>";
             const std::string at = " x=\"" + std::to_string(random() % 60) + "\" y=\"" + std::to_string(random() % 4);
-            switch (random() % 6) {
+            switch (random() % 8) {
             case 0:
                 xml += "<item type=\"text\"" + at + "\">" + refresh + "<textdata>fixed</textdata></item>";
                 break;
@@ -115,6 +115,14 @@ ScreenSet Generate(std::uint32_t seed, testenv::WorkDir& dir)
             case 4:
                 xml += "<item type=\"animation\"" + at + "\">" + refresh +
                        "<framebitmap>f1.bmp</framebitmap><framebitmap>f2.bmp</framebitmap></item>";
+                break;
+            case 5:
+                // Still once shown: a short text in a marquee field, a bitmap.
+                xml += "<item type=\"text\"" + at + "\">" + refresh +
+                       "<fieldsize>8</fieldsize><scrolltype>left</scrolltype><textdata>fits</textdata></item>";
+                break;
+            case 6:
+                xml += "<item type=\"image\"" + at + "\">" + refresh + "<imagebitmap>f2.bmp</imagebitmap></item>";
                 break;
             default:
                 xml += "<item type=\"graph\"" + at + "\">" + refresh +
@@ -246,6 +254,29 @@ TEST(IdleTicks, NothingDueSleepsAnHourAndQueuedWorkWakesAtOnce)
     EXPECT_EQ(core.IdleTicksAhead(), 58u);
     core.pendingActions.clear();
     EXPECT_EQ(core.IdleTicksAhead(), 1200u - 61 - 1); // the text's refresh runs out in tick 1200
+}
+
+TEST(IdleTicks, FixedTextsThatFitAndBitmapsSleepOnceShown)
+{
+    testenv::WorkDir dir;
+    dir.WriteBytes("f1.bmp", testenv::BitmapFile(8, 8, std::vector<unsigned char>(8 * 4, 0xff)));
+    dir.Write("screens\\still.xml",
+              "<screen><item type=\"text\"><refresh>100</refresh><textdata>t</textdata></item>"
+              "<item type=\"text\" y=\"1\"><refresh>100</refresh><fieldsize>4</fieldsize><scrolltype>left</scrolltype>"
+              "<textdata>fits</textdata></item>"
+              "<item type=\"image\" x=\"60\"><refresh>100</refresh><imagebitmap>f1.bmp</imagebitmap></item></screen>");
+    StandardItemFactories factories;
+    Core core;
+    for (ItemFactory* factory : factories.All())
+        core.AddFactory(*factory);
+    core.screens.push_back(std::make_unique<Screen>(core));
+    core.screens.back()->Load("screens\\still.xml");
+    core.screens[0]->RedrawItems();
+    core.Tick();
+    EXPECT_EQ(core.IdleTicksAhead(), 0u); // the texts are formatted in the second tick
+    core.Tick();
+    core.Tick();
+    EXPECT_EQ(core.IdleTicksAhead(), Core::kMaxIdleTicks);
 }
 
 } // namespace

@@ -1,13 +1,16 @@
 """The Serial LCD driver end to end: the program drives an emulated module
-on a pseudo-terminal (tests/posix/lcd_emulator.py)."""
+on a pseudo-terminal (tests/drivers/emulators/lcd_emulator.py)."""
 import fcntl
 import os
 import shutil
+import sys
 import time
 
 import harness
-import lcd_emulator
 import panel
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers", "emulators"))
+import lcd_emulator  # noqa: E402
 
 # One screen that never changes: text, a bitmap in user characters.
 STATIC = {
@@ -24,13 +27,13 @@ DEMO_PLUGINS = ("serial-lcd", "system", "demo")
 
 
 class SerialLcd(harness.Case):
-    def setup(self, screens=None, settings=None, plugins=DEMO_PLUGINS, columns=20, driver="Serial LCD"):
+    def setup(self, screens=None, settings=None, plugins=DEMO_PLUGINS, columns=20, driver="Serial LCD", deaf=0):
         work = self.workdir(plugins=plugins, screens=None)
         shutil.copytree(os.path.join(harness.EXAMPLES, "screens"), work.file("screens"))
         for name, text in (screens or {}).items():
             with open(work.file(os.path.join("screens", name)), "w", encoding="latin-1") as out:
                 out.write(text)
-        lcd = lcd_emulator.PtyPanel(work.file("ttyLCD"), columns=columns)
+        lcd = lcd_emulator.PtyPanel(work.file("ttyLCD"), columns=columns, deaf_seconds=deaf)
         self.addCleanup(lcd.close)
         values = {"Port": work.file("ttyLCD")} if driver == "Serial LCD" else {}
         values.update(settings or {})
@@ -81,12 +84,26 @@ class SerialLcd(harness.Case):
         work, lcd = self.setup(screens=STATIC, plugins=("serial-lcd",))
         process = work.start()
         self.wait_text(lcd, "Still 25\u00b0C", row=0)
-        time.sleep(0.5)
+        # The whole picture goes once more when a resetting backpack listens.
+        harness.wait_for(lambda: lcd.lcd.clears >= 2, "the redraw after the backpack's start")
         start = time.monotonic()
         woke = harness.wakeups(process, 10)
         self.assertEqual(lcd.bytes_since(start), 0)
         self.assertLess(sum(woke[1:]), 2, f"threads besides the refresh wake while nothing changes: {woke}")
         self.assertTrue(any(c in "01234567" for line in lcd.text()[1:] for c in line), lcd.text())
+
+    def test_a_backpack_that_ignores_its_first_2_s_shows_the_static_screen(self):
+        work, lcd = self.setup(screens=STATIC, plugins=("serial-lcd",), deaf=2)
+        started = time.monotonic()
+        process = work.start()
+
+        def complete():
+            text = lcd.text()
+            return text[0].startswith("Still 25\u00b0C") and any(c in "01234567" for line in text[1:] for c in line)
+
+        harness.wait_for(complete, f"the whole static screen (shows {lcd.text()})", timeout=5)
+        self.assertLess(time.monotonic() - started, 5)
+        harness.stop(process)
 
     def test_a_device_that_stops_reading_does_not_stall_the_program(self):
         work, lcd = self.setup()

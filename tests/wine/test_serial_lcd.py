@@ -4,6 +4,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "posix"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "drivers", "emulators"))
 import lcd_emulator  # noqa: E402
 from wineharness import CONFIG, WineTestCase, reg_set, wait_until  # noqa: E402
 

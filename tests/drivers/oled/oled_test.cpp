@@ -11,14 +11,18 @@
 #include <sstream>
 
 #include "core/core.h"
-#include "drivers/oled/oled_panel.h"
+#include "drivers/common/i2c_transport.h"
+#include "drivers/common/supervisor.h"
+#include "drivers/oled/oled_model.h"
 #include "drivers/oled/oled_settings.h"
 #include "drivers/virtual/image_export.h"
 #include "items/item_factory.h"
+#include "plugin/api/glancer_plugin.hpp"
 #include "support/settings.h"
 #include "tests/common/fake_settings.h"
 #include "tests/common/test_env.h"
-#include "tests/drivers/oled_decoder.h"
+#include "tests/drivers/common/memory_transport.h"
+#include "tests/drivers/emulators/oled_decoder.h"
 
 namespace {
 
@@ -28,61 +32,25 @@ using Calls = std::vector<std::string>;
 using fakesettings::Logged;
 using fakesettings::services;
 
-// A module on a bus that the test can unplug or make refuse (no acknowledge).
-struct FakeBus : oled::I2cLink {
-    explicit FakeBus(const oled::Config& config) : config(config), module(Fresh()) {}
-    OledDecoder Fresh() const
-    {
-        return OledDecoder(config.controller == oled::Controller::Sh1106, config.width, config.height);
-    }
-    bool Open(std::string& error) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        ++opens;
-        if (unplugged)
-            error = "cannot open /dev/i2c-9 (No such file or directory)";
-        return !unplugged;
-    }
-    bool Write(const std::uint8_t* bytes, std::size_t size, std::string& error) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (unplugged || refusing)
-            error = "no answer from 0x3C on /dev/i2c-9 (Remote I/O error)";
-        else
-            module.Write(bytes, size);
-        return !unplugged && !refusing;
-    }
-    void Close() override {}
+using Bus = MemoryTransport<OledDecoder>;
 
-    // A fresh module: memory cleared, display off.
-    void Plug(bool plugged)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        unplugged = !plugged;
-        if (plugged)
-            module = Fresh();
-    }
-
-    std::mutex mutex;
-    const oled::Config config;
-    OledDecoder module;
-    bool unplugged = false;
-    bool refusing = false;
-    int opens = 0;
-};
+OledDecoder Fresh(const oled::Config& config)
+{
+    // Upright, the glass starts at column 2 of the SH1106's 132.
+    const bool sh = config.controller == oled::Controller::Sh1106;
+    return OledDecoder(sh, config.width, config.height, sh ? 2 : 0, config.height > 32 ? 0x12 : 0x02);
+}
 
 using testenv::WaitFor;
 
 // The Virtual display's panel and an OLED, fed the same calls.
 struct Pair {
     explicit Pair(const oled::Config& config, bool plugged = true)
-        : config(config), expected(oled::OledPanel::GeometryOf(config))
+        : config(config), expected(oled::OledModel::GeometryOf(config)), bus(Fresh(config)), model(config)
     {
-        auto owned = std::make_unique<FakeBus>(config);
-        owned->unplugged = !plugged;
-        bus = owned.get();
-        panel = std::make_unique<oled::OledPanel>(config, std::move(owned), &services, 20ms);
-        panel->Start();
+        if (!plugged)
+            bus.Unplug();
+        panel.Start();
     }
 
     // One recorded driver call: clear, writeText X Y TEXT, updateRegion X Y W H ROWS...
@@ -94,11 +62,11 @@ struct Pair {
         in >> verb >> x >> y;
         if (verb == "clear") {
             expected.Clear();
-            panel->Clear();
+            panel.Draw([](panelcore::Model& m) { m.Clear(); });
         } else if (verb == "writeText") {
             const std::string text = call.substr(std::min(call.size(), std::size_t(in.tellg()) + 1));
             expected.WriteText(text.c_str(), x, y);
-            panel->WriteText(text.c_str(), x, y);
+            panel.Draw([&](panelcore::Model& m) { m.WriteText(text.c_str(), x, y); });
         } else if (verb == "updateRegion" && in >> w >> h) {
             frame.assign(std::size_t{config.width} * config.height, 0);
             std::string row;
@@ -108,7 +76,7 @@ struct Pair {
             const FrameBufferHeader header{
                 frame.data(), config.width, config.height, config.width * config.height, 0, 0};
             expected.CopyRegion(header, x, y, w, h);
-            panel->CopyRegion(header, x, y, w, h);
+            panel.Draw([&](panelcore::Model& m) { m.UpdateRegion(header, x, y, w, h); });
         }
     }
 
@@ -120,8 +88,7 @@ struct Pair {
     }
     std::vector<std::uint8_t> Shown()
     {
-        std::lock_guard<std::mutex> lock(bus->mutex);
-        return bus->module.Picture(config.rotate180);
+        return bus.With([&](OledDecoder& module) { return module.Picture(config.rotate180); });
     }
     bool InStep()
     {
@@ -131,8 +98,9 @@ struct Pair {
     oled::Config config;
     panelcore::LcdPanel expected;
     std::vector<std::uint8_t> frame;
-    FakeBus* bus;
-    std::unique_ptr<oled::OledPanel> panel;
+    Bus bus;
+    oled::OledModel model;
+    panelcore::Supervisor panel{bus, model, {"I2C OLED", "/dev/i2c-9", 20ms}};
 };
 
 // The driver calls of each tick of the engine running the demo screens on
@@ -196,8 +164,8 @@ TEST(Oled, DecodedStreamEqualsTheVirtualDisplayThroughTheDemo)
                     docsPicture.resize(docsPicture.size() + 128 * 4); // a gap between the screens
                 }
             }
-            pair.panel->Stop();
-            EXPECT_EQ(pair.bus->module.errors, std::vector<std::string>{});
+            pair.panel.Stop();
+            EXPECT_EQ(pair.bus.With([](OledDecoder& module) { return module.errors; }), std::vector<std::string>{});
         }
     }
     if (std::getenv("GLANCER_UPDATE_SCREENSHOTS") != nullptr) {
@@ -214,53 +182,47 @@ TEST(Oled, DecodedStreamEqualsTheVirtualDisplayThroughTheDemo)
 TEST(Oled, AnUnpluggedModuleIsLoggedOnceRetriedAndRedrawnInFull)
 {
     fakesettings::Reset();
+    glancer::detail::ServicesSlot() = &services;
     oled::Config config;
     config.height = 32;
-    auto opens = [](Pair& pair) {
-        std::lock_guard<std::mutex> lock(pair.bus->mutex);
-        return pair.bus->opens;
-    };
     // Not there at the start; text drawn meanwhile shows once it is.
     Pair pair(config, false);
     pair.Apply("writeText 0 0 Hello, OLED world!");
     pair.Apply("writeText 0 3 bottom line");
-    ASSERT_TRUE(WaitFor([&] { return opens(pair) >= 3; }));
-    pair.bus->Plug(true);
+    ASSERT_TRUE(WaitFor([&] { return pair.bus.Opens() >= 3; }));
+    pair.bus.Plug(true, Fresh(config));
     ASSERT_TRUE(pair.InStep());
 
     // One character: a few dozen bytes, not the 512 of a frame.
-    const std::size_t before = pair.bus->module.Bytes();
+    const std::size_t before = pair.bus.Sent();
     pair.Apply("writeText 7 0 o");
     ASSERT_TRUE(pair.InStep());
-    EXPECT_LE(pair.bus->module.Bytes() - before, 24u);
-    EXPECT_GT(pair.bus->module.Bytes() - before, 0u);
+    EXPECT_LE(pair.bus.Sent() - before, 24u);
+    EXPECT_GT(pair.bus.Sent() - before, 0u);
 
     // Unplugged while running and plugged again: a fresh module gets the whole picture.
-    pair.bus->Plug(false);
+    pair.bus.Unplug();
     pair.Apply("writeText 0 1 while away");
-    const int opensBefore = opens(pair);
-    ASSERT_TRUE(WaitFor([&] { return opens(pair) >= opensBefore + 3; }));
-    pair.bus->Plug(true);
+    const int opensBefore = pair.bus.Opens();
+    ASSERT_TRUE(WaitFor([&] { return pair.bus.Opens() >= opensBefore + 3; }));
+    pair.bus.Plug(true, Fresh(config));
     ASSERT_TRUE(pair.InStep());
-    const std::string again = "I2C OLED: the display answers again";
-    const std::string lost = "I2C OLED: the display stopped answering: no answer from 0x3C on /dev/i2c-9 (Remote I/O "
-                             "error); trying again every 20 ms";
-    EXPECT_EQ(Logged(), (std::vector<std::string>{
-                            "I2C OLED: cannot open /dev/i2c-9 (No such file or directory); trying again every 20 ms",
-                            again, lost, again}));
+    const std::string again = "I2C OLED: /dev/i2c-9 is back";
+    const std::string lost = "I2C OLED: lost /dev/i2c-9; trying again every few seconds";
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"I2C OLED: /dev/i2c-9 does not exist; trying again every few seconds",
+                                                  again, lost, again}));
 
-    // A module that stops acknowledging: one more line; Stop does not wait for it.
-    {
-        std::lock_guard<std::mutex> lock(pair.bus->mutex);
-        pair.bus->refusing = true;
-    }
-    pair.Apply("clear");
-    ASSERT_TRUE(WaitFor([&] { return Logged().size() == 5; }));
-    EXPECT_EQ(Logged().back(), lost);
-    pair.panel->Stop();
-    std::string error;
-    EXPECT_FALSE(oled::MakeI2cDevice(250, 0x3C)->Open(error));
-    EXPECT_EQ(error, "/dev/i2c-250 does not exist (is I2C enabled, and the module i2c-dev loaded?)");
+    // At exit the farewell shows, then the panel goes dark (unless OffAtExit is 0).
+    pair.Apply("writeText 0 2 farewell");
+    pair.panel.Stop();
+    EXPECT_TRUE(pair.bus.With([](OledDecoder& module) { return module.Picture(false); }) ==
+                std::vector<std::uint8_t>(128 * 32, 0))
+        << "still lit";
+    glancer::detail::ServicesSlot() = nullptr;
+
+    std::string reason;
+    EXPECT_FALSE(panelcore::I2cTransport(250, 0x3C, {}).Open(reason));
+    EXPECT_EQ(reason, "does not exist (is I2C enabled, and the module i2c-dev loaded?)");
 }
 
 TEST(Oled, SettingsTakeNamesAndHexAddressesAndRefuseOddValues)
@@ -277,13 +239,64 @@ TEST(Oled, SettingsTakeNamesAndHexAddressesAndRefuseOddValues)
     fake::SetText("Controller", "SSD1309");
     fake::SetText("Address", "0x");
     fake::SetInt("Height", 30);
+    fake::SetInt("OffAtExit", 0);
     fake::SetInt("Rotate", 90);
-    EXPECT_EQ(oled::Describe(oled::ReadConfig(&fake::services)), "SSD1306, 128 x 64, address 0x3C on /dev/i2c-3");
+    const oled::Config odd = oled::ReadConfig(&fake::services);
+    EXPECT_EQ(oled::Describe(odd), "SSD1306, 128 x 64, address 0x3C on /dev/i2c-3");
+    EXPECT_FALSE(odd.offAtExit);
     EXPECT_EQ(fake::logged, (std::vector<std::string>{"I2C OLED: Address \"0x\" is outside 3..119, using 60",
-                                                      "I2C OLED: Height 30 is not a multiple of 8, using 64",
                                                       "I2C OLED: Rotate 90 is neither 0 nor 180, using 0",
                                                       "I2C OLED: Controller \"SSD1309\" is neither SSD1306 nor SH1106, "
-                                                      "using SSD1306"}));
+                                                      "using SSD1306",
+                                                      "I2C OLED: 128 x 30 is not a size the SSD1306 drives (128 x 64, "
+                                                      "128 x 32, 96 x 16, 64 x 48, 64 x 32, 72 x 40), using 128 x 64"}));
+}
+
+TEST(Oled, EverySizeIsSetUpForItsGlassUprightAndTurned)
+{
+    // Where modules of each size have their glass: the first controller
+    // column shown (upright) and the COM pin layout.
+    struct Glass {
+        oled::Controller controller;
+        std::uint32_t width, height, offset;
+        std::uint8_t comPins;
+    };
+    const Glass glasses[] = {
+        {oled::Controller::Ssd1306, 128, 64, 0, 0x12}, {oled::Controller::Ssd1306, 128, 32, 0, 0x02},
+        {oled::Controller::Ssd1306, 96, 16, 0, 0x02},  {oled::Controller::Ssd1306, 64, 48, 32, 0x12},
+        {oled::Controller::Ssd1306, 64, 32, 32, 0x12}, {oled::Controller::Ssd1306, 72, 40, 28, 0x12},
+        {oled::Controller::Sh1106, 128, 64, 2, 0x12},  {oled::Controller::Sh1106, 128, 32, 2, 0x02},
+    };
+    for (const Glass& glass : glasses)
+        for (bool turned : {false, true}) {
+            oled::Config config;
+            config.controller = glass.controller;
+            config.width = glass.width;
+            config.height = glass.height;
+            config.rotate180 = turned;
+            const bool sh = glass.controller == oled::Controller::Sh1106;
+            MemoryTransport<OledDecoder> bus(OledDecoder(sh, glass.width, glass.height, glass.offset, glass.comPins));
+            oled::OledModel model(config);
+            panelcore::LcdPanel expected(oled::OledModel::GeometryOf(config));
+            // A frame round the glass and a text: any shift or mirror shows.
+            std::vector<std::uint8_t> pixels(std::size_t{glass.width} * glass.height);
+            for (std::uint32_t y = 0; y < glass.height; ++y)
+                for (std::uint32_t x = 0; x < glass.width; ++x)
+                    pixels[y * glass.width + x] = x == 0 || y == 0 || x == glass.width - 1 || y == glass.height - 1;
+            const FrameBufferHeader frame{pixels.data(), glass.width, glass.height, glass.width * glass.height, 0, 0};
+            model.UpdateRegion(frame, 0, 0, glass.width, glass.height);
+            model.WriteText("Hi", 1, 1);
+            expected.CopyRegion(frame, 0, 0, glass.width, glass.height);
+            expected.WriteText("Hi", 1, 1);
+            model.Take(true);
+            ASSERT_EQ(model.Send(bus), panelcore::Transport::Sent::All);
+            std::vector<std::uint8_t> picture;
+            expected.Compose(picture);
+            const std::string which = std::string(sh ? "SH1106 " : "SSD1306 ") + std::to_string(glass.width) + " x " +
+                                      std::to_string(glass.height) + (turned ? " turned" : "");
+            EXPECT_EQ(bus.With([](OledDecoder& module) { return module.errors; }), std::vector<std::string>{}) << which;
+            EXPECT_TRUE(bus.With([&](OledDecoder& module) { return module.Picture(turned); }) == picture) << which;
+        }
 }
 
 } // namespace

@@ -117,10 +117,14 @@ class SerialLcd:
 class PtyPanel:
     """A pseudo-terminal whose slave is reached through a symbolic link (as
     /dev/serial/by-id names are); a thread reads the master into a SerialLcd.
-    unplug() closes the master, plug() makes a new pair behind the link."""
+    unplug() closes the master, plug() makes a new pair behind the link.
+    With deaf_seconds it acts like a backpack that resets when the port
+    opens: what arrives in that time from the first byte on is lost."""
 
-    def __init__(self, link, columns=20, rows=4):
+    def __init__(self, link, columns=20, rows=4, deaf_seconds=0):
         self.link = link
+        self.deaf_seconds = deaf_seconds
+        self.deaf_until = None
         self.lcd = SerialLcd(columns, rows)
         self.lock = threading.Lock()
         self.log = []  # (monotonic time, byte count, whether a clear came) per read
@@ -132,6 +136,7 @@ class PtyPanel:
     def plug(self):
         """A module plugged in afresh: blank, nothing defined."""
         self.lcd = SerialLcd(self.lcd.columns, self.lcd.rows)
+        self.deaf_until = None
         self.master, slave = os.openpty()
         name = os.ttyname(slave)
         os.close(slave)
@@ -164,6 +169,11 @@ class PtyPanel:
                 data = os.read(master, 4096)
             except OSError:  # no slave open at the moment
                 time.sleep(0.02)
+                continue
+            now = time.monotonic()
+            if self.deaf_seconds and self.deaf_until is None:
+                self.deaf_until = now + self.deaf_seconds
+            if self.deaf_until is not None and now < self.deaf_until:
                 continue
             with self.lock:
                 clears = self.lcd.clears

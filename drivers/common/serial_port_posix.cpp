@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "drivers/serial-lcd/serial_port.h"
+#include "drivers/common/serial_port.h"
 
-namespace seriallcd {
+namespace panelcore {
 namespace {
 
 speed_t Speed(std::uint32_t baud)
@@ -83,12 +83,12 @@ bool SerialPort::Open(std::string& reason)
     return true;
 }
 
-charpanel::Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size_t count)
+Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size_t count)
 {
     if (handle_ < 0)
         return Sent::Lost;
     const int fd = static_cast<int>(handle_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WriteTimeoutMs(baud_, count));
     while (count > 0) {
         const ssize_t written = write(fd, bytes, count);
         if (written > 0) {
@@ -112,6 +112,14 @@ charpanel::Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size
             return Sent::Lost;
     }
     return Sent::All;
+}
+
+std::size_t SerialPort::Receive(std::uint8_t* bytes, std::size_t capacity)
+{
+    if (handle_ < 0)
+        return 0;
+    const ssize_t got = read(static_cast<int>(handle_), bytes, capacity);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 void SerialPort::Drain()
@@ -152,4 +160,4 @@ std::vector<std::string> ListSerialPorts()
     return byId;
 }
 
-} // namespace seriallcd
+} // namespace panelcore

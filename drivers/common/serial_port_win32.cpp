@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
-#include "drivers/serial-lcd/serial_port.h"
+#include "drivers/common/serial_port.h"
 
-namespace seriallcd {
+namespace panelcore {
 namespace {
 
 HANDLE AsHandle(std::intptr_t handle)
@@ -47,8 +47,9 @@ bool SerialPort::Open(std::string& reason)
     mode.fInX = FALSE;
     mode.fDtrControl = DTR_CONTROL_ENABLE;
     mode.fRtsControl = RTS_CONTROL_ENABLE;
-    // Reads return at once; a write gives up after the bounded timeout.
-    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, kWriteTimeoutMs};
+    // Reads return at once. A write may take as long as its bytes need at
+    // this baud rate: some COM drivers complete it only once they have left.
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, WriteMsPerByte(baud_), kWriteMarginMs};
     if (!SetCommState(port, &mode) || !SetCommTimeouts(port, &timeouts)) {
         reason = "cannot be set up (error " + std::to_string(GetLastError()) + ")";
         CloseHandle(port);
@@ -58,7 +59,7 @@ bool SerialPort::Open(std::string& reason)
     return true;
 }
 
-charpanel::Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size_t count)
+Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size_t count)
 {
     if (handle_ == -1)
         return Sent::Lost;
@@ -66,6 +67,14 @@ charpanel::Transport::Sent SerialPort::Send(const std::uint8_t* bytes, std::size
     if (!WriteFile(AsHandle(handle_), bytes, static_cast<DWORD>(count), &written, nullptr))
         return GetLastError() == ERROR_TIMEOUT ? Sent::Stalled : Sent::Lost; // unplugged: access denied, bad command
     return written == count ? Sent::All : Sent::Stalled;
+}
+
+std::size_t SerialPort::Receive(std::uint8_t* bytes, std::size_t capacity)
+{
+    DWORD got = 0;
+    if (handle_ == -1 || !ReadFile(AsHandle(handle_), bytes, static_cast<DWORD>(capacity), &got, nullptr))
+        return 0;
+    return got;
 }
 
 void SerialPort::Drain()
@@ -99,4 +108,4 @@ std::vector<std::string> ListSerialPorts()
     return ports;
 }
 
-} // namespace seriallcd
+} // namespace panelcore

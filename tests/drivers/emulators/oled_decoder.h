@@ -11,8 +11,10 @@
 
 class OledDecoder {
 public:
-    OledDecoder(bool sh1106, std::uint32_t width, std::uint32_t height)
-        : sh1106_(sh1106), width_(width), height_(height), ram_(132 * 8, 0)
+    // `offset`: the controller column where the glass starts; `comPins`:
+    // the COM pin layout the module is wired for.
+    OledDecoder(bool sh1106, std::uint32_t width, std::uint32_t height, std::uint32_t offset, std::uint8_t comPins)
+        : sh1106_(sh1106), width_(width), height_(height), offset_(offset), wiredPins_(comPins), ram_(132 * 8, 0)
     {
     }
 
@@ -35,7 +37,9 @@ public:
             return out;
         for (std::uint32_t y = 0; y < height_; ++y)
             for (std::uint32_t x = 0; x < width_; ++x) {
-                const std::uint32_t column = (segRemap_ ? x : width_ - 1 - x) + (sh1106_ ? 2 : 0);
+                // Remapped segments count from the controller's last column.
+                const std::uint32_t columns = sh1106_ ? 132 : 128;
+                const std::uint32_t column = segRemap_ ? offset_ + x : columns - 1 - offset_ - x;
                 const std::uint32_t row = comRemap_ ? y : height_ - 1 - y;
                 const std::size_t at =
                     upsideDown ? std::size_t{height_ - 1 - y} * width_ + (width_ - 1 - x) : std::size_t{y} * width_ + x;
@@ -80,13 +84,13 @@ private:
             comRemap_ = c == 0xC8;
         else if (c == 0xAE || c == 0xAF) {
             on_ = c == 0xAF;
-            if (on_ && (!supply_ || multiplex_ + 1 != height_ || comPins_ != (height_ > 32 ? 0x12 : 0x02)))
+            if (on_ && (!supply_ || multiplex_ + 1 != height_ || comPins_ != wiredPins_))
                 Error("switched on without supply, multiplex or COM pins for the panel");
         } else if (c == 0x81 || c == 0x8D || c == 0xA8 || c == 0xD3 || c == 0xD5 || c == 0xD9 || c == 0xDA ||
                    c == 0xDB || c == 0x20 || c == 0xAD)
             argument_ = c;
-        else if (c == 0x40 || c == 0xA4 || c == 0xA6 || c == 0x2E || (c >= 0x30 && c <= 0x33))
-            ; // start line 0, show memory, not inverted, no scroll, pump voltage
+        else if (c == 0x40 || c == 0xA4 || c == 0xA6 || c == 0x2E || (c >= 0x30 && c <= 0x33) || c == 0xE3)
+            ; // start line 0, show memory, not inverted, no scroll, pump voltage, no operation
         else
             Error("unexpected command " + std::to_string(c));
     }
@@ -104,7 +108,8 @@ private:
     }
 
     bool sh1106_;
-    std::uint32_t width_, height_;
+    std::uint32_t width_, height_, offset_;
+    std::uint8_t wiredPins_;
     std::vector<std::uint8_t> ram_; // 132 columns x 8 pages
     std::uint32_t page_ = 0, column_ = 0, multiplex_ = 63, comPins_ = 0x12;
     std::uint8_t argument_ = 0;
