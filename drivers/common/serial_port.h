@@ -17,7 +17,11 @@ class SerialPort : public Transport {
 public:
     static constexpr std::uint32_t kDrainTimeoutMs = 1000;
 
-    SerialPort(std::string path, std::uint32_t baud) : path_(std::move(path)), baud_(baud) {}
+    // `handshake`: RTS/CTS flow control, for devices that pace the host with it.
+    SerialPort(std::string path, std::uint32_t baud, bool handshake = false)
+        : path_(std::move(path)), baud_(baud), handshake_(handshake)
+    {
+    }
     ~SerialPort() override { Close(); }
 
     bool Open(std::string& reason) override;
@@ -29,6 +33,7 @@ public:
 private:
     std::string path_;
     std::uint32_t baud_;
+    bool handshake_;
     std::intptr_t handle_ = -1; // a file descriptor, or a Windows HANDLE
 };
 

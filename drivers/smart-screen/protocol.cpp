@@ -258,12 +258,12 @@ void AppendBrightness(Revision revision, std::uint32_t percent, bool fullRange, 
     }
 }
 
-void AppendScreenOff(Revision revision, Bytes& out)
+void AppendScreenOff(Revision revision, bool fullRange, Bytes& out)
 {
     if (revision == Revision::A)
         AppendA(kAScreenOff, 0, 0, 0, 0, out);
     else
-        AppendBrightness(revision, 0, false, out);
+        AppendBrightness(revision, 0, fullRange, out);
 }
 
 void AppendBitmap(Revision revision, const Rect& rect, const std::uint16_t* pixels, Bytes& out)

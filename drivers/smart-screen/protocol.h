@@ -54,7 +54,7 @@ void AppendOrientation(Revision revision, std::uint32_t deviceQuarters, std::uin
 // 0..100 %; `fullRange` is false on the revision B screens that only know on
 // and off.
 void AppendBrightness(Revision revision, std::uint32_t percent, bool fullRange, Bytes& out);
-void AppendScreenOff(Revision revision, Bytes& out);
+void AppendScreenOff(Revision revision, bool fullRange, Bytes& out);
 // RGB565 pixels of `rect`, rows from the top, in host order.
 void AppendBitmap(Revision revision, const Rect& rect, const std::uint16_t* pixels, Bytes& out);
 
