@@ -30,6 +30,9 @@ public:
     void Drain() override;
     void Close() override;
 
+protected:
+    std::intptr_t Handle() const { return handle_; }
+
 private:
     std::string path_;
     std::uint32_t baud_;

@@ -9,6 +9,7 @@
 #include "drivers/smart-screen/smart_model.h"
 #include "drivers/smart-screen/smart_settings.h"
 #include "drivers/smart-screen/usb_screens.h"
+#include "drivers/smart-screen/watched_port.h"
 #include "plugin/api/glancer_plugin.hpp"
 
 namespace smartscreen {
@@ -114,8 +115,10 @@ public:
         Log(setup_.where + ": revision " + RevisionName(setup_.revision) + ", " + std::to_string(layout.screenWidth) +
             " x " + std::to_string(layout.screenHeight) + " at scale " + std::to_string(setup_.scale) + ", a " +
             std::to_string(geometry.xPixels) + " x " + std::to_string(geometry.yPixels) + " panel");
-        Start(std::make_unique<panelcore::SerialPort>(setup_.where, kBaud, true),
-              std::make_unique<SmartModel>(setup_, theme), {kName, setup_.where});
+        auto port = std::make_unique<WatchedPort>(setup_.where, kBaud, true);
+        WatchedPort& watched = *port;
+        Start(std::move(port), std::make_unique<SmartModel>(setup_, theme), {kName, setup_.where});
+        watched.SetWake([this] { return TryWake(); });
     }
 
     bool Configure() override { return ConfigureSmartScreen(glancer::Settings(kSection, kName)); }

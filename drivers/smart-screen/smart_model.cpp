@@ -85,8 +85,8 @@ panelcore::Transport::Sent SmartModel::Send(panelcore::Transport& transport)
         AppendBrightness(setup_.revision, setup_.brightness, setup_.fullBrightness, bytes_);
     }
     canvas_.Render(taken_, everything_, bytes_);
-    if (bytes_.empty())
-        return panelcore::Transport::Sent::All;
+    if (bytes_.empty()) // tells whether the port hung up while all was still
+        return transport.Send(bytes_.data(), 0);
     bytesSent_ += bytes_.size();
     return transport.Send(bytes_.data(), bytes_.size());
 }

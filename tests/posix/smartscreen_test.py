@@ -105,7 +105,7 @@ class SmartScreen(harness.Case):
                 self.assertEqual(status, 0)
                 harness.wait_for(lambda: device.screen.off, "the screen off after the farewell")
 
-    def test_an_unchanged_screen_sends_nothing(self):
+    def test_an_unchanged_screen_sends_nothing_and_a_hang_up_is_noticed_at_once(self):
         work, device = self.setup("A", screens=STATIC, plugins=("smart-screen",))
         process = work.start()
         # Every pixel drawn (the unlit colour is not the blank memory's black).
@@ -117,6 +117,15 @@ class SmartScreen(harness.Case):
         self.assertEqual(device.bytes_since(start), 0)
         self.assertLess(sum(woke[1:]), 2, f"threads besides the refresh wake while nothing changes: {woke}")
 
+        # Unplugged while static, nothing being written: the hang-up alone
+        # tells, and the replugged screen gets the whole picture.
+        device.unplug()
+        harness.wait_for(lambda: any("Smart screen: lost " + work.file("ttySmart") in line for line in work.log()),
+                         "the lost line")
+        device.plug()
+        harness.wait_for(lambda: all(all(row) for row in device.picture()), "the whole picture again")
+        harness.wait_for(lambda: "Smart screen: " + work.file("ttySmart") + " is back" in work.log(), "the back line")
+        self.assertEqual(sum("Smart screen: lost" in line for line in work.log()), 1)
         status, _, _ = harness.stop(process)
         self.assertEqual(status, 0)
 
