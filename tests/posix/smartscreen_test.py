@@ -143,6 +143,28 @@ class SmartScreen(harness.Case):
         status, _, _ = harness.stop(process)
         self.assertEqual(status, 0)
 
+    def test_a_background_and_a_colour_map_theme_the_picture(self):
+        # A 160 x 240 picture for a 320 x 480 screen: scaled, with one line.
+        background = [[(y // 16) << 11 | 4 << 5 | 8 for _ in range(160)] for y in range(240)]
+        colour_map = [[31 << 11 | (63 - y * 63 // 479) << 5 | (y * 31 // 479) for _ in range(320)] for y in range(480)]
+        work, device = self.setup("A", {"Background": "back.png", "ColourMap": "map.png"}, STATIC,
+                                  plugins=("smart-screen",))
+        emulator.write_png(background, work.file("back.png"))
+        emulator.write_png(colour_map, work.file("map.png"))
+        pixels = self.virtual_snapshot((160, 240), STATIC)
+        want = [[colour_map[y][x] if pixels[y // 2][x // 2] else background[y // 2][x // 2] for x in range(320)]
+                for y in range(480)]
+        process = work.start()
+        harness.wait_for(lambda: device.picture() == want, "the themed picture")
+        self.assertIn("Smart screen: Background back.png is 160 x 240, not 320 x 480; scaled to fit", work.log())
+        screenshots = os.environ.get("GLANCER_UPDATE_SCREENSHOTS")
+        if screenshots:
+            docs = os.path.join(harness.EXAMPLES, "..", "..", "docs")
+            emulator.write_png(want, os.path.join(docs, "smart-screen-theme.png"))
+            plain = self.expected(pixels, 2, (320, 480))
+            emulator.write_png(plain, os.path.join(docs, "smart-screen-plain.png"))
+        harness.stop(process)
+
     def test_bad_settings_give_one_clear_line(self):
         cases = [
             ({"Background": "missing.png"}, "Smart screen: Background missing.png cannot be opened; not used"),
