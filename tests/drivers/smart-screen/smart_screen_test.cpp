@@ -203,10 +203,9 @@ TEST(SmartScreenCanvas, PicturesAreReadScaledOrRefused)
     EXPECT_EQ(note, corrupt + " is not a PNG picture");
     // A header that claims 20000 x 20000 is refused before anything is decoded.
     const std::string huge = (dir / "huge.png").string();
-    std::ofstream(huge, std::ios::binary)
-        .write("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x4e\x20\0\0\x4e\x20\x08\x02\0\0\0"
-               "\0\0\0\0",
-               37);
+    const unsigned char header[] = {0x89, 'P',  'N',  'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0,
+                                    0,    0x4e, 0x20, 0,   0,    0x4e, 0x20, 8,    2, 0, 0, 0,  0,   0,   0,   0};
+    std::ofstream(huge, std::ios::binary).write(reinterpret_cast<const char*>(header), sizeof header);
     EXPECT_FALSE(LoadPicture(huge, 4, 4, note));
     EXPECT_EQ(note, huge + " is 20000 x 20000, too large");
     std::filesystem::remove_all(dir);
