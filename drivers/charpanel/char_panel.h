@@ -116,7 +116,7 @@ private:
     GlyphPalette palette_;
     std::array<GlyphPalette::Slot, kGlyphSlots> loaded_{}; // what the device holds
     bool glyphsDirty_ = true;                              // pixels or loaded glyphs changed since the last choice
-    bool clearPending_ = false; // a Clear the device has not been sent
+    bool clearPending_ = false;                            // a Clear the device has not been sent
     bool cursorKnown_ = false;
     std::uint32_t cursorColumn_ = 0;
     std::uint32_t cursorRow_ = 0;

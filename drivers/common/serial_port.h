@@ -29,6 +29,9 @@ public:
     std::size_t Receive(std::uint8_t* bytes, std::size_t capacity) override;
     void Drain() override;
     void Close() override;
+    // How long a write of `count` bytes may take on the open port, as the
+    // system was told (0 when closed).
+    std::uint32_t WriteTimeoutFor(std::size_t count) const;
 
 protected:
     std::intptr_t Handle() const { return handle_; }

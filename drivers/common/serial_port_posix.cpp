@@ -135,6 +135,11 @@ void SerialPort::Drain()
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
+std::uint32_t SerialPort::WriteTimeoutFor(std::size_t count) const
+{
+    return handle_ < 0 ? 0 : WriteTimeoutMs(baud_, count);
+}
+
 void SerialPort::Close()
 {
     if (handle_ >= 0)

@@ -89,6 +89,14 @@ void SerialPort::Drain()
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
+std::uint32_t SerialPort::WriteTimeoutFor(std::size_t count) const
+{
+    COMMTIMEOUTS timeouts{};
+    if (handle_ == -1 || !GetCommTimeouts(AsHandle(handle_), &timeouts))
+        return 0;
+    return timeouts.WriteTotalTimeoutConstant + timeouts.WriteTotalTimeoutMultiplier * static_cast<DWORD>(count);
+}
+
 void SerialPort::Close()
 {
     if (handle_ != -1)

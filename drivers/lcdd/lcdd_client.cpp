@@ -94,6 +94,7 @@ template <typename Draw> void LcddClient::Drawing(Draw draw)
             return;
         const bool idle = queued_.empty();
         draw();
+        panel_->Sync(); // the widget commands for what changed
         wake = idle && !queued_.empty();
     }
     if (wake)

@@ -62,11 +62,11 @@ std::vector<std::uint8_t> InitCommands(const Config& config)
             commands.push_back(byte);
     };
     add(std::initializer_list<std::uint8_t>{
-        kDisplayOff,                                     // while we set it up
-        0xD5, 0x80,                                      // clock: the datasheets' reset values
+        kDisplayOff,                                      // while we set it up
+        0xD5, 0x80,                                       // clock: the datasheets' reset values
         0xA8, static_cast<std::uint8_t>(size.height - 1), // multiplex ratio: the glass's rows
-        0xD3, 0x00,                                      // no display offset
-        0x40,                                            // start line 0
+        0xD3, 0x00,                                       // no display offset
+        0x40,                                             // start line 0
     });
     add(table.power);
     // Segment remap and COM scan direction together turn the picture by 180 degrees.
@@ -74,10 +74,10 @@ std::vector<std::uint8_t> InitCommands(const Config& config)
         add(std::initializer_list<std::uint8_t>{0xA0, 0xC0});
     else
         add(std::initializer_list<std::uint8_t>{0xA1, 0xC8});
-    add(std::initializer_list<std::uint8_t>{0xDA, size.comPins, 0x81, static_cast<std::uint8_t>(config.contrast), 0xD9, table.precharge, 0xDB,
-         table.vcomDeselect,
-         0xA4,   // show the memory
-         0xA6}); // not inverted
+    add(std::initializer_list<std::uint8_t>{0xDA, size.comPins, 0x81, static_cast<std::uint8_t>(config.contrast), 0xD9,
+                                            table.precharge, 0xDB, table.vcomDeselect,
+                                            0xA4,   // show the memory
+                                            0xA6}); // not inverted
     add(table.last);
     return commands;
 }
@@ -101,7 +101,8 @@ std::uint32_t ColumnOffset(const Config& config)
 } // namespace
 
 PageWriter::PageWriter(const Config& config)
-    : config_(config), columnOffset_(ColumnOffset(config)), pages_(std::size_t{config.width} * (config.height / 8)), shown_(pages_.size())
+    : config_(config), columnOffset_(ColumnOffset(config)), pages_(std::size_t{config.width} * (config.height / 8)),
+      shown_(pages_.size())
 {
     message_.reserve(config.width + 1);
 }

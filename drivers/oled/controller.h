@@ -15,7 +15,7 @@ struct Config {
     Controller controller = Controller::Ssd1306;
     std::uint32_t bus = 1; // /dev/i2c-<bus>
     std::uint32_t address = 0x3C;
-    std::uint32_t width = 128;    // one of the controller's Sizes
+    std::uint32_t width = 128; // one of the controller's Sizes
     std::uint32_t height = 64;
     std::uint32_t contrast = 127; // 0..255
     bool rotate180 = false;       // for a module mounted upside down

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "drivers/common/win32_dialog_template.h"
 #include "drivers/common/serial_port.h"
+#include "drivers/common/win32_dialog_template.h"
 #include "drivers/serial-lcd/serial_settings.h"
 #include "plugin/api/glancer_plugin.hpp"
 

@@ -37,10 +37,9 @@ public:
             return;
         }
         Start(std::make_unique<panelcore::SerialPort>(settings.port, settings.baud),
-              std::make_unique<charpanel::CharModel>(kName, settings.geometry,
-                                                     [&](charpanel::ByteSink& sink) {
-                                                         return std::make_unique<MatrixOrbital>(sink, settings.options);
-                                                     }),
+              std::make_unique<charpanel::CharModel>(
+                  kName, settings.geometry,
+                  [&](charpanel::ByteSink& sink) { return std::make_unique<MatrixOrbital>(sink, settings.options); }),
               {kName, settings.port, std::chrono::seconds(2), kResetOnOpen});
     }
 

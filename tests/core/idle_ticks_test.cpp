@@ -229,16 +229,25 @@ TEST(IdleTicks, SleepingThroughIdleTicksMakesTheSameCallsAtTheSameTicks)
     EXPECT_GT(skipped, kSets * kTicks / 2);
 }
 
+// An engine with the standard items and one screen, not loaded yet.
+struct OneScreen {
+    OneScreen()
+    {
+        for (ItemFactory* factory : factories.All())
+            core.AddFactory(*factory);
+        core.screens.push_back(std::make_unique<Screen>(core));
+    }
+    StandardItemFactories factories;
+    Core core;
+};
+
 TEST(IdleTicks, NothingDueSleepsAnHourAndQueuedWorkWakesAtOnce)
 {
     testenv::WorkDir dir;
     dir.Write("screens\\still.xml", "<screen><item type=\"text\"><refresh>60000</refresh><textdata>t</textdata></item>"
                                     "<action><id>Core.NextScreen</id><delay>3000</delay></action></screen>");
-    StandardItemFactories factories;
-    Core core;
-    for (ItemFactory* factory : factories.All())
-        core.AddFactory(*factory);
-    core.screens.push_back(std::make_unique<Screen>(core));
+    OneScreen engine;
+    Core& core = engine.core;
     EXPECT_EQ(core.IdleTicksAhead(), Core::kMaxIdleTicks); // no screen shown yet
     core.screens.back()->Load("screens\\still.xml");
     core.ScheduleAction(core.screens[0]->actions[0]);
@@ -265,11 +274,8 @@ TEST(IdleTicks, FixedTextsThatFitAndBitmapsSleepOnceShown)
               "<item type=\"text\" y=\"1\"><refresh>100</refresh><fieldsize>4</fieldsize><scrolltype>left</scrolltype>"
               "<textdata>fits</textdata></item>"
               "<item type=\"image\" x=\"60\"><refresh>100</refresh><imagebitmap>f1.bmp</imagebitmap></item></screen>");
-    StandardItemFactories factories;
-    Core core;
-    for (ItemFactory* factory : factories.All())
-        core.AddFactory(*factory);
-    core.screens.push_back(std::make_unique<Screen>(core));
+    OneScreen engine;
+    Core& core = engine.core;
     core.screens.back()->Load("screens\\still.xml");
     core.screens[0]->RedrawItems();
     core.Tick();

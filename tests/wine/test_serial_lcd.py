@@ -37,6 +37,17 @@ class SerialLcdTest(WineTestCase):
         self.assertEqual(lcd.text()[0].rstrip(), "Good Bye!")
         self.assert_clean_shutdown(run)
 
+    def test_the_write_timeout_lets_a_full_redraw_at_9600_baud_finish(self):
+        # COM drivers that complete a write once its bytes have left need as
+        # long as they take: 300 bytes of 10 bits at 9600 baud are 313 ms.
+        lcd = lcd_emulator.PtyPanel(os.path.join(CONFIG["prefix"], "dosdevices", "com6"))
+        self.addCleanup(lcd.close)
+        probe = os.path.join(os.path.dirname(CONFIG["wincontrol"]), "serialprobe.exe")
+        result = self.desktop.run(probe, "COM6", "9600", "300")
+        timeout_ms = int(result.stdout.split()[0])
+        self.assertGreaterEqual(timeout_ms, 313)
+        self.assertLessEqual(timeout_ms, 1500, "a stalled device would hold the refresh that long")
+
     def test_a_missing_port_gives_one_line_and_the_program_runs_on(self):
         reg_set(self.desktop, "Port", "REG_SZ", "COM42", key=KEY)
         run = self.start(["serial-lcd", "testdata"], driver="Serial LCD")

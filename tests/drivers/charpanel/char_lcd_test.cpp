@@ -33,7 +33,8 @@ charpanel::CharModel::MakeDevice Backpack(charpanel::Geometry geometry, charpane
 // The model driven by hand, as the supervisor's worker does: each drawing
 // call is followed by a Take and a Send.
 struct Panel {
-    explicit Panel(charpanel::Charset charset = charpanel::Charset::A00) : model("I2C LCD", {20, 4}, Backpack({20, 4}, charset))
+    explicit Panel(charpanel::Charset charset = charpanel::Charset::A00)
+        : model("I2C LCD", {20, 4}, Backpack({20, 4}, charset))
     {
         model.Take(true);
         model.Send(bus);
@@ -57,7 +58,8 @@ struct Panel {
         model.Clear();
         Flush();
     }
-    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h)
+    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t w,
+                      std::uint32_t h)
     {
         model.UpdateRegion(frame, x, y, w, h);
         Flush();
@@ -116,8 +118,8 @@ TEST(CharLcd, StartsLikeTheDatasheetAndMapsTextToTheRom)
         return 0;
     });
     panel.WriteText("25\xB0"
-                         "C Z\xFCrich \\~\x01",
-                         0, 3);
+                    "C Z\xFCrich \\~\x01",
+                    0, 3);
     panel.WriteText("wider than the panel", 15, 1);
     EXPECT_EQ(panel.Row(3).substr(0, 16), "25\xDF"
                                           "C Z\xF5rich \xA4\xB0? ");
@@ -194,8 +196,8 @@ TEST(CharLcd, TheSupervisorShowsThePictureAgainWhenThePanelComesBack)
     ASSERT_TRUE(testenv::WaitFor([&] { return row() == "back again!"; }));
     EXPECT_TRUE(bus.With([](Hd44780Emulator& lcd) { return lcd.displayOn; })) << "not initialised";
     ASSERT_TRUE(testenv::WaitFor([&] { return fakesettings::Logged().size() == 2; }));
-    EXPECT_EQ(fakesettings::Logged(), (std::vector<std::string>{"I2C LCD: lost bus; trying again every few seconds",
-                                                                "I2C LCD: bus is back"}));
+    EXPECT_EQ(fakesettings::Logged(),
+              (std::vector<std::string>{"I2C LCD: lost bus; trying again every few seconds", "I2C LCD: bus is back"}));
 
     // A device that stops reading: one line, then the whole picture once it reads again.
     bus.Stall(true);

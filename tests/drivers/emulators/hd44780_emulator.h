@@ -20,7 +20,10 @@ constexpr Pins kMjkdzPins{0x40, 0x20, 0x10, 0x80, {0x01, 0x02, 0x04, 0x08}, true
 
 class Hd44780Emulator {
 public:
-    explicit Hd44780Emulator(Pins pins = kCommonPins) : pins_(pins) { std::fill(std::begin(ddram), std::end(ddram), ' '); }
+    explicit Hd44780Emulator(Pins pins = kCommonPins) : pins_(pins)
+    {
+        std::fill(std::begin(ddram), std::end(ddram), ' ');
+    }
 
     void Write(const std::uint8_t* bytes, std::size_t count)
     {
