@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ gcc pkg-config
+  cmake ninja-build g++ gcc pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev python3 tmux lcdproc
   dpkg-dev lintian

@@ -12,6 +12,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-test-deps.sh
 
+# ccache makes a later run of this script mostly cache hits, even from another
+# checkout of the same sources.
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD
+
 jobs=$(nproc)
 run_preset() {
   local preset=$1
