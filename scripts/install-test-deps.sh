@@ -10,9 +10,10 @@ packages=(
   dpkg-dev lintian
   mosquitto mosquitto-clients libmosquitto-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
+  libstb-dev
 )
 if [ "${1:-}" = "--build-only" ]; then
-  packages=(cmake ninja-build g++ gcc)
+  packages=(cmake ninja-build g++ gcc libstb-dev)
 fi
 
 missing=()
