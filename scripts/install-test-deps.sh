@@ -11,13 +11,13 @@ packages=(
   mosquitto mosquitto-clients libmosquitto-dev
   libsensors-dev lm-sensors nlohmann-json3-dev
   mingw-w64 wine wine64 xvfb x11-utils imagemagick
-  libasio-dev chromium nodejs
+  libasio-dev chromium nodejs libstb-dev
 )
 # npm comes with some Node.js installs; only ask for Debian's when there is none.
 command -v npm >/dev/null || packages+=(npm)
 build_only=false
 if [ "${1:-}" = "--build-only" ]; then
-  packages=(cmake ninja-build g++ gcc libasio-dev)
+  packages=(cmake ninja-build g++ gcc libasio-dev libstb-dev)
   build_only=true
 fi
 

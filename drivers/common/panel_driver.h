@@ -32,6 +32,8 @@ public:
 
 protected:
     bool Started() const { return supervisor_ != nullptr; }
+    // See Supervisor::TryWake; true when there is nothing to wake.
+    bool TryWake() { return supervisor_ == nullptr || supervisor_->TryWake(); }
 
     void Start(std::unique_ptr<Transport> transport, std::unique_ptr<Model> model, SupervisorOptions options)
     {

@@ -17,7 +17,11 @@ class SerialPort : public Transport {
 public:
     static constexpr std::uint32_t kDrainTimeoutMs = 1000;
 
-    SerialPort(std::string path, std::uint32_t baud) : path_(std::move(path)), baud_(baud) {}
+    // `handshake`: RTS/CTS flow control, for devices that pace the host with it.
+    SerialPort(std::string path, std::uint32_t baud, bool handshake = false)
+        : path_(std::move(path)), baud_(baud), handshake_(handshake)
+    {
+    }
     ~SerialPort() override { Close(); }
 
     bool Open(std::string& reason) override;
@@ -29,9 +33,13 @@ public:
     // system was told (0 when closed).
     std::uint32_t WriteTimeoutFor(std::size_t count) const;
 
+protected:
+    std::intptr_t Handle() const { return handle_; }
+
 private:
     std::string path_;
     std::uint32_t baud_;
+    bool handshake_;
     std::intptr_t handle_ = -1; // a file descriptor, or a Windows HANDLE
 };
 

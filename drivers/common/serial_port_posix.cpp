@@ -71,6 +71,8 @@ bool SerialPort::Open(std::string& reason)
     cfmakeraw(&mode);
     mode.c_cflag |= CLOCAL | CREAD;
     mode.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | CRTSCTS);
+    if (handshake_)
+        mode.c_cflag |= CRTSCTS;
     mode.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
     cfsetispeed(&mode, Speed(baud_));
     cfsetospeed(&mode, Speed(baud_));

@@ -41,12 +41,12 @@ bool SerialPort::Open(std::string& reason)
     mode.StopBits = ONESTOPBIT;
     mode.fBinary = TRUE;
     mode.fParity = FALSE;
-    mode.fOutxCtsFlow = FALSE;
+    mode.fOutxCtsFlow = handshake_ ? TRUE : FALSE;
     mode.fOutxDsrFlow = FALSE;
     mode.fOutX = FALSE;
     mode.fInX = FALSE;
     mode.fDtrControl = DTR_CONTROL_ENABLE;
-    mode.fRtsControl = RTS_CONTROL_ENABLE;
+    mode.fRtsControl = handshake_ ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
     // Reads return at once. A write may take as long as its bytes need at
     // this baud rate: some COM drivers complete it only once they have left.
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, WriteMsPerByte(baud_), kWriteMarginMs};

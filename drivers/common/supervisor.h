@@ -73,6 +73,21 @@ public:
         wake_.notify_one();
     }
 
+    // Wakes the worker for a round as a drawing call would, unless the lock
+    // is busy: then false at once, for threads that must never wait on it
+    // (a transport's own watcher, which the worker may be closing).
+    bool TryWake()
+    {
+        {
+            std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+            if (!lock.owns_lock())
+                return false;
+            dirty_ = true;
+        }
+        wake_.notify_one();
+        return true;
+    }
+
 private:
     void Run();
     bool Open(std::unique_lock<std::mutex>& lock);
