@@ -9,7 +9,7 @@ import threading
 
 from wineharness import CONFIG, WineTestCase, reg_set, wait_until
 
-FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "datasources", "fixtures", "lhm_data.json")
+FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "datasources", "sensors", "fixtures", "lhm_data.json")
 HWINFO = r"HKCU\Software\HWiNFO64\VSB"
 ROWS = ["Sensors.CpuTemp", "Sensors.Nuvoton_NCT6798D.Fan__1", "Sensors.HWiNFO.CPU_Fan", "Sensors.GpuLoad",
         "Sensors.gpu2.Fan"]

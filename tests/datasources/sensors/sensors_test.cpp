@@ -122,7 +122,7 @@ TEST(SensorTable, AliasesFollowTheChoiceOrderAndReadZeroWithoutASensor)
 
 TEST(LhmJson, ReadsTheSensorTreeOfARecordedDocument)
 {
-    std::ifstream file(GLANCER_TEST_SOURCE_DIR "/datasources/fixtures/lhm_data.json");
+    std::ifstream file(GLANCER_TEST_SOURCE_DIR "/datasources/sensors/fixtures/lhm_data.json");
     std::stringstream text;
     text << file.rdbuf();
     std::string problem;
