@@ -53,8 +53,7 @@ class Commands(harness.Case):
         items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>50</refresh>'
                         f"<varid>Command.{name}</varid></item>\n" for row, name in enumerate(names))
         work = self.workdir(plugins=("recorddriver", "command"),
-                            screens={"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
-                                     "s.xml": f"<screen><name>S</name>\n{items}</screen>\n"})
+                            screens=harness.screen_files(s=harness.screen("S", items)))
         registry, refused = settings_text()
         work.write("registry.reg", registry)
 

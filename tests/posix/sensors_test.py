@@ -80,11 +80,8 @@ class Sensors(harness.Case):
                '<item type="text" x="0" y="9"><fieldsize>3</fieldsize><refresh>50</refresh>'
                "<textdata>HOT</textdata></item>\n<action><id>Core.NextScreen</id><delay>100</delay></action>"
                "</screen>\n")
-        work = self.workdir(plugins=("recorddriver", "sensors"), screens={
-            "screens.xml": "<screens><screenfile>s.xml</screenfile><screenfile>h.xml</screenfile></screens>",
-            "s.xml": f"<screen><name>S</name>\n{items}<action><id>Core.NextScreen</id><delay>100</delay></action>"
-                     "</screen>\n",
-            "h.xml": hot})
+        work = self.workdir(plugins=("recorddriver", "sensors"), screens=harness.screen_files(
+            s=harness.screen("S", items + "<action><id>Core.NextScreen</id><delay>100</delay></action>"), h=hot))
         work.write("registry.reg", registry_text({"DRIVER": "RecordDriver"}) + "\n" +
                    registry_text({"YChars": 10}, "RecordDriver").split("\n", 2)[2] + "\n" +
                    registry_text({"HotTemp": 50, "Interval": 100}, "Sensors").split("\n", 2)[2])
@@ -161,9 +158,9 @@ class Nvml(harness.Case):
             self.assertEqual(listing(result.stdout)["Sensors.gpu3.Load"], "37.000")
 
     def test_a_failing_call_and_a_failing_start_each_give_one_line(self):
-        screens = {"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
-                   "s.xml": '<screen><name>S</name><item type="plugintext" x="0" y="0"><fieldsize>8</fieldsize>'
-                            "<refresh>50</refresh><varid>Sensors.GpuPower</varid></item></screen>"}
+        screens = harness.screen_files(s=harness.screen(
+            "S", '<item type="plugintext" x="0" y="0"><fieldsize>8</fieldsize><refresh>50</refresh>'
+                 "<varid>Sensors.GpuPower</varid></item>"))
         work = self.workdir_with("nvml", plugins=("recorddriver", "sensors"), screens=screens)
         work.write("registry.reg", registry_text({"DRIVER": "RecordDriver"}) + "\n" +
                    registry_text({"Interval": 100}, "Sensors").split("\n", 2)[2])

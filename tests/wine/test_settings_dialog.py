@@ -3,7 +3,7 @@ DiskPath and WatchLoad, a refused answer kept open with its reason, and the
 values stored on OK."""
 from wineharness import WineTestCase, reg_get, wait_until
 
-CONFIGURE_PLUGINS, OK, CONFIGURE, LIST = 32774, 1, 1001, 1002
+OK = 1
 DISK_PATH, WATCH_LOAD = 100, 101
 KEY = r"HKCU\Software\Glancer\System"
 
@@ -11,11 +11,7 @@ KEY = r"HKCU\Software\Glancer\System"
 class SettingsDialogTest(WineTestCase):
     def test_refuses_an_answer_out_of_range_and_stores_on_ok(self):
         run = self.start(["recorddriver", "system"], driver="RecordDriver")
-        run.command(CONFIGURE_PLUGINS)
-        plugins = self.desktop.wait_window("Dialog")
-        self.desktop.control("select-text", plugins, LIST, "System")
-        self.desktop.control("click", plugins, CONFIGURE)
-        dialog = self.desktop.wait_window("System")
+        plugins, dialog = self.configure_source(run, "System")
         # The defaults are shown.
         wait_until(lambda: "C:\\" in self.desktop.controls(dialog)[DISK_PATH], "the default disk path")
 
