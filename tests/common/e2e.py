@@ -28,9 +28,23 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def screen(name, items):
-    """A screen file: `items` (the XML of its items and actions) under `name`."""
-    return f"<screen><name>{name}</name>\n{items}</screen>\n"
+def screen(name, items, flag=None):
+    """A screen file: `items` (the XML of its items and actions) under
+    `name`, shown only while `flag` is set when one is given."""
+    required = f"<requireflag>{flag}</requireflag>" if flag else ""
+    return f"<screen><name>{name}</name>{required}\n{items}</screen>\n"
+
+
+def value_rows(varids, width, refresh):
+    """One plugintext item a row from the top, `width` cells wide,
+    refreshed every `refresh` ms, for each variable of `varids`."""
+    return "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>{width}</fieldsize><refresh>{refresh}</refresh>'
+                   f"<varid>{varid}</varid></item>\n" for row, varid in enumerate(varids))
+
+
+def next_screen(delay):
+    """The action that moves on to the next screen after `delay` ms."""
+    return f"<action><id>Core.NextScreen</id><delay>{delay}</delay></action>"
 
 
 def screen_files(**screens):

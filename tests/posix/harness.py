@@ -11,7 +11,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from e2e import TIMEOUT, free_port, screen, screen_files, wait_for  # noqa: E402,F401  shared with the Wine suite
+# Shared with the Wine suite.
+from e2e import TIMEOUT, free_port, next_screen, screen, screen_files, value_rows, wait_for  # noqa: E402,F401
 
 GLANCER = PLUGINS = EXAMPLES = None
 

@@ -100,14 +100,11 @@ class Mqtt(harness.Case):
     def test_values_flow_through_a_screen_and_survive_a_broker_restart(self):
         broker = self.broker()
         broker.publish("home/temp", "19.5", retain=True)
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>50</refresh>'
-                        f"<varid>MQTT.{topic[0]}</varid></item>\n" for row, topic in enumerate(TOPICS))
-        online = ('<screen><name>Online</name><requireflag>MQTT.Connected</requireflag>\n'
-                  '<item type="text" x="0" y="9"><fieldsize>6</fieldsize><refresh>50</refresh>'
-                  "<textdata>ONLINE</textdata></item>\n<action><id>Core.NextScreen</id><delay>100</delay></action>"
-                  "</screen>\n")
+        items = harness.value_rows(["MQTT." + topic[0] for topic in TOPICS], 30, 50)
+        online = harness.screen("Online", '<item type="text" x="0" y="9"><fieldsize>6</fieldsize><refresh>50</refresh>'
+                                "<textdata>ONLINE</textdata></item>\n" + harness.next_screen(100), flag="MQTT.Connected")
         work = self.workdir(plugins=("recorddriver", "mqtt"), screens=harness.screen_files(
-            s=harness.screen("S", items + "<action><id>Core.NextScreen</id><delay>100</delay></action>"), o=online))
+            s=harness.screen("S", items + harness.next_screen(100)), o=online))
         text, refused = settings(broker.port, TOPICS, BAD)
         work.write("registry.reg", text + "\n" + registry_text({"YChars": 10}, "RecordDriver").split("\n", 2)[2])
 

@@ -50,9 +50,7 @@ class System(harness.Case):
                  "Time", "Date", "Hostname", "NetReceive", "NetSend", "NetText", "DiskUsed", "DiskFree"]
 
     def test_values_and_pictures(self):
-        items = "".join(
-            f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>100</refresh>'
-            f"<varid>System.{name}</varid></item>\n" for row, name in enumerate(self.VARIABLES))
+        items = harness.value_rows(["System." + name for name in self.VARIABLES], 30, 100)
         items += ('<item type="pluginimage" x="0" y="0"><imageid>System.CpuBar</imageid></item>\n'
                   '<item type="pluginimage" x="50" y="0"><imageid>System.Clock</imageid></item>\n')
         work = self.workdir(plugins=("recorddriver", "system"), screens=harness.screen_files(s=harness.screen("S", items)))

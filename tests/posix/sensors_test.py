@@ -74,14 +74,11 @@ class Sensors(harness.Case):
         self.assertIn('"Exclude"="nvme"', settings)
 
     def test_values_reach_a_screen_and_follow_the_tree(self):
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>12</fieldsize><refresh>50</refresh>'
-                        f"<varid>{varid}</varid></item>\n" for row, varid in enumerate(ROWS))
-        hot = ('<screen><name>Hot</name><requireflag>Sensors.Hot</requireflag>\n'
-               '<item type="text" x="0" y="9"><fieldsize>3</fieldsize><refresh>50</refresh>'
-               "<textdata>HOT</textdata></item>\n<action><id>Core.NextScreen</id><delay>100</delay></action>"
-               "</screen>\n")
+        items = harness.value_rows(ROWS, 12, 50)
+        hot = harness.screen("Hot", '<item type="text" x="0" y="9"><fieldsize>3</fieldsize><refresh>50</refresh>'
+                             "<textdata>HOT</textdata></item>\n" + harness.next_screen(100), flag="Sensors.Hot")
         work = self.workdir(plugins=("recorddriver", "sensors"), screens=harness.screen_files(
-            s=harness.screen("S", items + "<action><id>Core.NextScreen</id><delay>100</delay></action>"), h=hot))
+            s=harness.screen("S", items + harness.next_screen(100)), h=hot))
         work.write("registry.reg", registry_text({"DRIVER": "RecordDriver"}) + "\n" +
                    registry_text({"YChars": 10}, "RecordDriver").split("\n", 2)[2] + "\n" +
                    registry_text({"HotTemp": 50, "Interval": 100}, "Sensors").split("\n", 2)[2])

@@ -1,6 +1,6 @@
 """The Commands data source under Wine: cmd /c without a window, a command
 that never ends killed with its job at the timeout, and the dialog."""
-from wineharness import WineTestCase, reg_get, reg_set, screen, screen_files, wait_until
+from wineharness import WineTestCase, reg_get, reg_set, screen, screen_files, value_rows, wait_until
 
 OK = 1
 ENTRY_LIST, ID, COMMAND, INTERVAL, TIMEOUT, TYPE, ADD, UPDATE, REMOVE = 100, 101, 102, 103, 104, 105, 110, 111, 112
@@ -17,8 +17,7 @@ class CommandsTest(WineTestCase):
     def test_runs_commands_and_kills_one_that_never_ends(self):
         self.set_commands([("Ok", "echo hello& echo more", 5000), ("Spin", "for /l %i in (1,0,2) do @rem", 1000),
                            ("Missing", "nosuchcommand", 5000)], interval=3000)
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>8</fieldsize><refresh>100</refresh>'
-                        f"<varid>Command.{name}</varid></item>\n" for row, name in enumerate(["Ok", "Spin"]))
+        items = value_rows(["Command.Ok", "Command.Spin"], 8, 100)
         path = self.workdir(["recorddriver", "command"], screens=screen_files(s=screen("S", items)))
         run = self.start(driver="RecordDriver", workdir=path)
         run.wait_file("driver_calls.txt", "writeText 0 0 hello")

@@ -7,7 +7,7 @@ import re
 import shutil
 import threading
 
-from wineharness import CONFIG, WineTestCase, reg_set, screen, screen_files, wait_until, write_files
+from wineharness import CONFIG, WineTestCase, reg_set, screen, screen_files, value_rows, wait_until, write_files
 
 FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "datasources", "sensors", "fixtures", "lhm_data.json")
 HWINFO = r"HKCU\Software\HWiNFO64\VSB"
@@ -64,9 +64,7 @@ class SensorsTest(WineTestCase):
         reg_set(self.desktop, "YChars", "REG_DWORD", "6", key=r"HKCU\Software\Glancer\RecordDriver")
         work = self.workdir(["recorddriver", "sensors"], screens=False)
         shutil.copy(os.path.join(CONFIG["plugins"], "nvml", "nvml.dll"), work)
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>10</fieldsize><refresh>50</refresh>'
-                        f"<varid>{varid}</varid></item>\n" for row, varid in enumerate(ROWS))
-        write_files(os.path.join(work, "screens"), screen_files(s=screen("S", items)))
+        write_files(os.path.join(work, "screens"), screen_files(s=screen("S", value_rows(ROWS, 10, 50))))
         run = self.start(driver="RecordDriver", workdir=work)
 
         def shown():

@@ -10,7 +10,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from e2e import TIMEOUT as WAIT, free_port, screen, screen_files, write_files  # noqa: E402,F401  shared with tests/posix
+# Shared with tests/posix.
+from e2e import TIMEOUT as WAIT, free_port, screen, screen_files, value_rows, write_files  # noqa: E402,F401
 from e2e import wait_for as wait_until  # noqa: E402  the name these tests use
 
 CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix, package
