@@ -143,7 +143,7 @@ class LcddDriver(harness.Case):
                  "the lost server's log line")
         server = self.lcdd(work, port)
         wait_for(lambda: any(server.shows(text) for text in DEMO_TEXTS), "the picture after LCDd restarted")
-        wait_for(lambda: f"LCDd: connected to the server at 127.0.0.1:{port} again, showing 20 x 4" in work.log(),
+        wait_for(lambda: f"LCDd: the server at 127.0.0.1:{port} is back" in work.log(),
                  "the reconnection's log line, once it has held")
         self.assertEqual(stop(process)[0], 0)
         self.assertFalse([line for line in work.log() if line.startswith("LCDd: the server answered")])
@@ -161,7 +161,7 @@ class LcddDriver(harness.Case):
         self.assertEqual(proxy.sent, sent)
         self.assertLess(sum(woke), 10, "the program wakes while nothing changes")  # the refresh's 2, no polling
         self.assertLess(sent, 1000)
-        self.assertIn("LCDd: text at column 15, row 3 is cut at the panel's 20 x 4 (logged once)", work.log())
+        self.assertIn("LCDd: text at column 15, row 3 does not fit the 20 x 4 panel; cut off", work.log())
         self.assertEqual(stop(process)[0], 0)
 
     def test_no_server_a_wrong_one_one_that_complains_and_one_that_stops_reading(self):
@@ -173,7 +173,7 @@ class LcddDriver(harness.Case):
         for proxy in (silent, wrong, complaining):
             self.addCleanup(proxy.close)
         nobody = free_port()
-        cases = ((nobody, f"LCDd: cannot reach the server at 127.0.0.1:{nobody} (Connection refused); "
+        cases = ((nobody, f"LCDd: the server at 127.0.0.1:{nobody} cannot be reached (Connection refused); "
                           "trying again in 0.5 s, then less often, at least every 15 s"),
                  (wrong.port, f'LCDd: the server at 127.0.0.1:{wrong.port} answered "220 mail.example.com ESMTP" '
                               "to hello; trying again in 0.5 s, then less often, at least every 15 s"),

@@ -100,4 +100,33 @@ TEST(Supervisor, SendsEverythingAgainWhenTheDeviceMayHaveMissedIt)
     supervisor.Stop();
 }
 
+TEST(SupervisorBackoff, DoublesUpToItsLongestAndStartsOverOnceTheDeviceHeld)
+{
+    panelcore::Backoff backoff(500ms, 15s, 10s);
+    const auto now = panelcore::Backoff::Clock::time_point{} + 1h;
+    std::vector<long long> waits;
+    for (int i = 0; i < 7; ++i)
+        waits.push_back(backoff.Failed(now).count());
+    EXPECT_EQ(waits, (std::vector<long long>{500, 1000, 2000, 4000, 8000, 15000, 15000}));
+
+    // A server that greets and hangs up does not start the count over.
+    backoff.Delivered(now);
+    EXPECT_EQ(backoff.Failed(now + 9s), 15s);
+    EXPECT_FALSE(backoff.HeldAt());
+
+    backoff.Delivered(now);
+    backoff.Delivered(now + 5s); // the settle counts from the first
+    EXPECT_EQ(backoff.HeldAt(), now + 10s);
+    EXPECT_EQ(backoff.Failed(now + 10s), 500ms);
+    EXPECT_EQ(backoff.Failed(now + 11s), 1s);
+
+    // Without a settle, any picture that went out starts it over.
+    panelcore::Backoff plain(1s, 10s, 0ms);
+    for (int i = 0; i < 5; ++i)
+        plain.Failed(now);
+    EXPECT_EQ(plain.Failed(now), 10s) << "an absent device is tried every 10 s at most, 0.1 wake-ups a second";
+    plain.Delivered(now);
+    EXPECT_EQ(plain.Failed(now), 1s);
+}
+
 } // namespace
