@@ -110,24 +110,24 @@ bool Supervisor::Open(std::unique_lock<std::mutex>& lock)
 }
 
 // Waits until a round is due: a drawing call, Stop, a whole picture owed, or
-// (where the transport watches) the device asking. On the way it sends the
-// picture again after an open and ends a settled outage.
+// (where the transport watches) the device asking. On the way, and even
+// while drawing calls keep coming, it sends the picture again after an open
+// and ends a settled outage.
 bool Supervisor::AwaitRound(std::unique_lock<std::mutex>& lock, bool& everything)
 {
     const auto due = [&] { return dirty_ || stopping_ || everything; };
     constexpr auto kNever = Clock::time_point::max();
-    while (!due()) {
+    for (;;) {
         const auto now = Clock::now();
+        if (overAt_ && *overAt_ <= now)
+            Over();
         if (resendAt_ && *resendAt_ <= now) {
             resendAt_.reset();
             everything = true;
             model_.Listening();
+        }
+        if (due())
             return false;
-        }
-        if (overAt_ && *overAt_ <= now) {
-            Over();
-            continue;
-        }
         const auto until = std::min(resendAt_.value_or(kNever), overAt_.value_or(kNever));
         if (transport_.Watches()) {
             lock.unlock();
@@ -141,7 +141,6 @@ bool Supervisor::AwaitRound(std::unique_lock<std::mutex>& lock, bool& everything
             wake_.wait_until(lock, until, due);
         }
     }
-    return false;
 }
 
 void Supervisor::Run()

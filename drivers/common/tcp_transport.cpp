@@ -218,6 +218,8 @@ TcpTransport::Sent TcpTransport::SendAll(const std::uint8_t* bytes, std::size_t 
         return Sent::Lost;
     auto stalledAt = Clock::now() + stallLimit_;
     while (count > 0) {
+        if (!lostWhy_.empty())
+            return Sent::Lost;
         const auto sent = send(fd_, reinterpret_cast<const char*>(bytes), static_cast<int>(count), kSendFlags);
         if (sent > 0) {
             bytes += sent;
@@ -232,7 +234,10 @@ TcpTransport::Sent TcpTransport::SendAll(const std::uint8_t* bytes, std::size_t 
             stalledAt = std::min(stalledAt, Clock::now() + kLastFlush);
         if (Clock::now() >= stalledAt)
             return Lost("the server stopped reading");
-        Wait(Event::Room, stalledAt);
+        // What the server says meanwhile is read, so that neither end
+        // waits for the other (and a reply does not end every wait).
+        if (Wait(Event::Room, stalledAt))
+            Read();
     }
     return Sent::All;
 }

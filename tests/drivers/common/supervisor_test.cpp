@@ -2,11 +2,14 @@
 // over the transport in memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "drivers/common/supervisor.h"
@@ -61,9 +64,20 @@ private:
     bool open = true;
 };
 
-std::vector<std::string> Sent(MemoryTransport<Device>& bus)
+// One so slow that the next drawing call has always come by the time it
+// took the last picture.
+struct BusyDevice : Device {
+    void Write(const std::uint8_t* bytes, std::size_t count)
+    {
+        Device::Write(bytes, count);
+        drawAgain();
+    }
+    std::function<void()> drawAgain;
+};
+
+template <class Module> std::vector<std::string> Sent(MemoryTransport<Module>& bus)
 {
-    return bus.With([](Device& device) { return device.sent; });
+    return bus.With([](Module& device) { return device.sent; });
 }
 
 TEST(Supervisor, ASlowDeviceGetsTheLatestPictureNotAQueue)
@@ -98,6 +112,26 @@ TEST(Supervisor, SendsEverythingAgainWhenTheDeviceMayHaveMissedIt)
     ASSERT_TRUE(testenv::WaitFor([&] { return Sent(bus).size() == 2; }));
     EXPECT_EQ(Sent(bus), (std::vector<std::string>{"*hi", "*hi"}));
     supervisor.Stop();
+}
+
+TEST(Supervisor, SendsEverythingAgainEvenWhileDrawingCallsKeepComing)
+{
+    panelcore::Supervisor* supervisor = nullptr;
+    int drawn = 0; // the worker's
+    MemoryTransport<BusyDevice> bus{BusyDevice{{}, [&] {
+        const std::string text = std::to_string(++drawn);
+        supervisor->Draw([&](panelcore::Model& m) { m.WriteText(text.c_str(), 0, 0); });
+    }}};
+    TextModel model;
+    panelcore::Supervisor busy(bus, model, {"Panel", "dev", 10ms, 30ms});
+    supervisor = &busy;
+    busy.Start();
+    const auto redraws = [&] {
+        const std::vector<std::string> sent = Sent(bus);
+        return std::count_if(sent.begin(), sent.end(), [](const std::string& s) { return s.rfind('*', 0) == 0; });
+    };
+    EXPECT_TRUE(testenv::WaitFor([&] { return redraws() >= 2; })) << "the one after the open, then the resend";
+    busy.Stop();
 }
 
 TEST(SupervisorBackoff, DoublesUpToItsLongestAndStartsOverOnceTheDeviceHeld)
