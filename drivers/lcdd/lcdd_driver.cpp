@@ -19,8 +19,8 @@ const char kName[] = "LCDd server";
 const char kSection[] = "LCDd";
 
 const glancer::DeclaredSettings kSettings(kSection, "LCDd", {
-    glancer::setting::Text("Host", "Host", "127.0.0.1"),
-    glancer::setting::Number("Port", "Port", 13666, 1, 65535),
+    glancer::setting::Text("Host", "Host name or address of the LCDd server", "127.0.0.1"),
+    glancer::setting::Number("Port", "Its TCP port", 13666, 1, 65535),
 });
 
 class LcddDriver : public panelcore::PanelDriver {
