@@ -62,7 +62,8 @@ bool LcddLink::Hello(std::string& reason)
     std::optional<std::string> first;
     bool asked = SendAll(reinterpret_cast<const std::uint8_t*>(kHello), sizeof kHello - 1) == Sent::All;
     std::uint8_t buffer[4096];
-    while (asked && !first) {
+    // A server that sends without end is cut off at the deadline too.
+    while (asked && !first && !Interrupted() && Clock::now() < deadline) {
         const std::size_t got = Receive(buffer, sizeof buffer);
         if (got == 0) {
             asked = LostWhy().empty() && AwaitData(deadline);
