@@ -31,8 +31,8 @@ struct SmartSettings {
 
 SmartSettings ReadSmartSettings(const glancer::Settings& stored);
 
-// Lists the screens found with their USB names, then asks for every
-// setting on the terminal (Linux configure-driver).
-void AskSmartSettings(const glancer::Settings& stored);
+// Asks for every setting, the screens found offered for Port with their
+// USB names: on the terminal (Linux), in a dialog (Windows).
+bool ConfigureSmartScreen(const glancer::Settings& stored);
 
 } // namespace smartscreen
