@@ -20,6 +20,8 @@ std::vector<glancer::Offer> FoundScreens()
     return offers;
 }
 
+} // namespace
+
 const glancer::DeclaredSettings kSettings(kSection, kName, {
     glancer::setting::Text("Port", "Port; auto finds the screen", "auto").Offering(FoundScreens),
     glancer::setting::Choice("Revision", "Revision", "auto", "auto|A|B|D|WeAct"),
@@ -32,8 +34,6 @@ const glancer::DeclaredSettings kSettings(kSection, kName, {
     glancer::setting::Number("Brightness", "Brightness, %", 50, 0, 100),
     glancer::setting::Number("OffAtExit", "Screen off at exit; 1 yes, 0 no", 1, 0, 1),
 });
-
-} // namespace
 
 SmartSettings ReadSmartSettings(const glancer::Settings& stored)
 {

@@ -7,6 +7,7 @@
 #include "drivers/smart-screen/protocol.h"
 
 namespace glancer {
+class DeclaredSettings;
 class Settings;
 }
 
@@ -16,6 +17,8 @@ extern const char kName[];    // "Smart screen"
 extern const char kSection[]; // "SmartScreen"
 
 // Section SmartScreen. Refused values are logged and read as their default.
+extern const glancer::DeclaredSettings kSettings;
+
 struct SmartSettings {
     std::string port = "auto";        // Port: "COM5", "/dev/ttyACM0" or "auto"
     std::optional<Revision> revision; // Revision: A, B, D, WeAct; none for "auto"
