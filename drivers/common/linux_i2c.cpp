@@ -37,9 +37,7 @@ std::vector<glancer::Offer> FoundBuses()
 
 glancer::Setting BusSetting(std::uint32_t fallback)
 {
-    return glancer::setting::Number("Bus", "Bus, the N of /dev/i2c-N (none found: enable I2C, load i2c-dev)",
-                                    fallback, 0, 255)
-        .Offering(FoundBuses);
+    return glancer::setting::Number("Bus", "Bus, the N of /dev/i2c-N", fallback, 0, 255).Offering(FoundBuses);
 }
 
 glancer::Setting AddressSetting(const char* prompt, std::uint32_t fallback)

@@ -495,7 +495,8 @@ public:
                 const std::vector<Offer> found = list_[i].offers();
                 std::fprintf(out, "Found for %s:%s\n", list_[i].name, found.empty() ? " none" : "");
                 for (const Offer& offer : found)
-                    std::fprintf(out, "  %s  %s\n", offer.value.c_str(), offer.note.c_str());
+                    std::fprintf(out, "  %s%s%s\n", offer.value.c_str(), offer.note.empty() ? "" : "  ",
+                                 offer.note.c_str());
             }
             std::string answer;
             if (!::glancer::AskOn(in, out, Question(i).c_str(), Shown(values, i), answer))
