@@ -13,16 +13,11 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import lcd_emulator  # noqa: E402
 
 # One screen that never changes: text, a bitmap in user characters.
-STATIC = {
-    "screens.xml": "<screens>\n<screenfile>still.xml</screenfile>\n</screens>\n",
-    "still.xml": (
-        '<screen><name>Still</name>\n'
-        '<item type="text" x="0" y="0"><fieldsize>20</fieldsize><refresh>100</refresh>'
-        "<textdata>Still 25\u00b0C</textdata></item>\n"
-        '<item type="image" x="0" y="8"><refresh>100</refresh><imagebitmap>screens/logo.bmp</imagebitmap></item>\n'
-        "</screen>\n"
-    ),
-}
+STATIC = harness.screen_files(still=harness.screen(
+    "Still",
+    '<item type="text" x="0" y="0"><fieldsize>20</fieldsize><refresh>100</refresh>'
+    "<textdata>Still 25\u00b0C</textdata></item>\n"
+    '<item type="image" x="0" y="8"><refresh>100</refresh><imagebitmap>screens/logo.bmp</imagebitmap></item>\n'))
 DEMO_PLUGINS = ("serial-lcd", "system", "demo")
 
 

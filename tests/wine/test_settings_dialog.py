@@ -3,7 +3,7 @@ DiskPath and WatchLoad, a refused answer kept open with its reason, and the
 values stored on OK; the Sensors source's, whose numbers stay dwords."""
 from wineharness import WineTestCase, reg_get, wait_until
 
-CONFIGURE_PLUGINS, OK, CONFIGURE, LIST = 32774, 1, 1001, 1002
+OK = 1
 DISK_PATH, WATCH_LOAD = 100, 101
 KEY = r"HKCU\Software\Glancer\System"
 INTERVAL, EXCLUDE = 101, 103  # the Sensors dialog's rows
@@ -13,11 +13,7 @@ SENSORS_KEY = r"HKCU\Software\Glancer\Sensors"
 class SettingsDialogTest(WineTestCase):
     def test_refuses_an_answer_out_of_range_and_stores_on_ok(self):
         run = self.start(["recorddriver", "system"], driver="RecordDriver")
-        run.command(CONFIGURE_PLUGINS)
-        plugins = self.desktop.wait_window("Dialog")
-        self.desktop.control("select-text", plugins, LIST, "System")
-        self.desktop.control("click", plugins, CONFIGURE)
-        dialog = self.desktop.wait_window("System")
+        plugins, dialog = self.configure_source(run, "System")
         # The defaults are shown.
         wait_until(lambda: "C:\\" in self.desktop.controls(dialog)[DISK_PATH], "the default disk path")
 
