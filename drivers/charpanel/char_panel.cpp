@@ -3,26 +3,34 @@
 #include <algorithm>
 
 #include "drivers/charpanel/rom_charset.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace charpanel {
 
-Geometry ReadGeometry(const glancer::Settings& settings)
+glancer::Setting ColumnsSetting()
 {
-    Geometry geometry;
-    geometry.columns = static_cast<std::uint32_t>(settings.Number("Columns", geometry.columns, 1, kMaxColumns));
-    geometry.rows = static_cast<std::uint32_t>(settings.Number("Rows", geometry.rows, 1, kMaxRows));
-    return geometry;
+    return glancer::setting::Number("Columns", "Columns", Geometry{}.columns, 1, kMaxColumns);
 }
 
-Charset ReadCharset(const glancer::Settings& settings, const std::string& name)
+glancer::Setting RowsSetting()
 {
-    const std::string text = settings.Text("Charset", "A00");
-    if (text == "A02")
-        return Charset::A02;
-    if (text != "A00")
-        glancer::Log(name + ": Charset \"" + text + "\" is not A00 or A02; using A00");
-    return Charset::A00;
+    return glancer::setting::Number("Rows", "Rows", Geometry{}.rows, 1, kMaxRows);
+}
+
+glancer::Setting CharsetSetting()
+{
+    return glancer::setting::Choice("Charset", "Character ROM of the module", "A00", "A00|A02");
+}
+
+Geometry GeometryOf(const glancer::SettingValues& values)
+{
+    return Geometry{static_cast<std::uint32_t>(values.Number("Columns")),
+                    static_cast<std::uint32_t>(values.Number("Rows"))};
+}
+
+Charset CharsetOf(const glancer::SettingValues& values)
+{
+    return values.Text("Charset") == "A02" ? Charset::A02 : Charset::A00;
 }
 
 CharPanel::CharPanel(Geometry geometry, Device& device)

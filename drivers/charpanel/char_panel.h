@@ -36,7 +36,8 @@
 #include "plugin/api/glancer_plugin.h"
 
 namespace glancer {
-class Settings;
+struct Setting;
+class SettingValues;
 }
 
 namespace charpanel {
@@ -52,13 +53,13 @@ struct Geometry {
     std::uint32_t rows = 4;
 };
 
-// Columns (1..40) and Rows (1..4) of a settings section; missing values are
-// 20 x 4, refused ones are logged and read as their default.
-Geometry ReadGeometry(const glancer::Settings& settings);
-
-// Charset ("A00" or "A02") of a settings section; missing is A00, others
-// are logged and read as A00. `name` starts the log line.
-Charset ReadCharset(const glancer::Settings& settings, const std::string& name);
+// The settings every character panel has, for a driver's declared list:
+// Columns (1..40), Rows (1..4), Charset (A00 or A02, the module's ROM).
+glancer::Setting ColumnsSetting();
+glancer::Setting RowsSetting();
+glancer::Setting CharsetSetting();
+Geometry GeometryOf(const glancer::SettingValues& values);
+Charset CharsetOf(const glancer::SettingValues& values);
 
 // The pixels and cells a panel of this geometry reports to the program.
 DisplayInfo InfoFor(Geometry geometry);

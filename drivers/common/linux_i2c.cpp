@@ -5,11 +5,45 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "plugin/api/glancer_settings.hpp"
 
 namespace glancer_i2c {
+
+namespace {
+
+std::vector<glancer::Offer> FoundBuses()
+{
+    std::vector<glancer::Offer> buses;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("i2c-", 0) == 0)
+            buses.push_back({name.substr(4), entry.path().string()});
+    }
+    std::sort(buses.begin(), buses.end(), [](const glancer::Offer& a, const glancer::Offer& b) {
+        return a.value.size() != b.value.size() ? a.value.size() < b.value.size() : a.value < b.value;
+    });
+    return buses;
+}
+
+} // namespace
+
+glancer::Setting BusSetting(std::uint32_t fallback)
+{
+    return glancer::setting::Number("Bus", "Bus, the N of /dev/i2c-N", fallback, 0, 255).Offering(FoundBuses);
+}
+
+glancer::Setting AddressSetting(const char* prompt, std::uint32_t fallback)
+{
+    return glancer::setting::HexNumber("Address", prompt, fallback, 0x03, 0x77);
+}
 
 bool LinuxI2c::Open(std::uint32_t bus, std::uint32_t address, std::string& reason)
 {

@@ -7,7 +7,17 @@
 #include <cstdint>
 #include <string>
 
+namespace glancer {
+struct Setting;
+}
+
 namespace glancer_i2c {
+
+// The settings Bus (the N of /dev/i2c-N; the buses present are offered) and
+// Address (7-bit, asked in hexadecimal as datasheets and i2cdetect write it)
+// of an I2C panel, for a driver's declared list.
+glancer::Setting BusSetting(std::uint32_t fallback);
+glancer::Setting AddressSetting(const char* prompt, std::uint32_t fallback);
 
 class LinuxI2c {
 public:

@@ -10,7 +10,7 @@
 #include "drivers/i2c-lcd/hd44780.h"
 #include "drivers/i2c-lcd/i2c_settings.h"
 #include "drivers/i2c-lcd/pcf8574.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace i2clcd {
 namespace {
@@ -37,11 +37,7 @@ public:
               {kName, glancer_i2c::LinuxI2c::Path(s.bus)});
     }
 
-    bool Configure() override
-    {
-        AskI2cSettings(glancer::Settings(kSection, kName));
-        return true;
-    }
+    bool Configure() override { return kSettings.Configure(kName); }
 
     DisplayInfo GetDisplayInfo() override { return charpanel::InfoFor(Current().geometry); }
 

@@ -10,7 +10,7 @@
 #include "drivers/common/panel_driver.h"
 #include "drivers/oled/oled_model.h"
 #include "drivers/oled/oled_settings.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace {
 
@@ -33,11 +33,7 @@ public:
               {kName, glancer_i2c::LinuxI2c::Path(config.bus), std::chrono::seconds(3)});
     }
 
-    bool Configure() override
-    {
-        oled::AskConfig(glancer::Services());
-        return true;
-    }
+    bool Configure() override { return oled::kSettings.Configure(kName); }
 
     DisplayInfo GetDisplayInfo() override
     {

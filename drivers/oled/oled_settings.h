@@ -5,6 +5,10 @@
 #include "drivers/oled/controller.h"
 #include "plugin/api/glancer_plugin.h"
 
+namespace glancer {
+class DeclaredSettings;
+}
+
 namespace oled {
 
 // Settings, section "OLED": Controller ("SSD1306" or "SH1106"), Bus,
@@ -15,8 +19,8 @@ namespace oled {
 // line) reads as its default.
 Config ReadConfig(CoreServices* services);
 
-// The terminal questions of `glancer configure-driver`; saves the answers.
-void AskConfig(CoreServices* services);
+// The list ReadConfig reads; its Configure asks for it.
+extern const glancer::DeclaredSettings kSettings;
 
 // "SSD1306, 128 x 64, address 0x3C on /dev/i2c-1"
 std::string Describe(const Config& config);

@@ -9,11 +9,9 @@
 #include "drivers/common/serial_port.h"
 #include "drivers/serial-lcd/matrix_orbital.h"
 #include "drivers/serial-lcd/serial_settings.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace seriallcd {
-
-bool ConfigureSerialLcd(const glancer::Settings& stored); // per platform
 
 namespace {
 
@@ -43,7 +41,7 @@ public:
               {kName, settings.port, std::chrono::seconds(2), kResetOnOpen});
     }
 
-    bool Configure() override { return ConfigureSerialLcd(glancer::Settings(kSection, kName)); }
+    bool Configure() override { return kSettings.Configure(kName); }
 
     DisplayInfo GetDisplayInfo() override { return charpanel::InfoFor(Current().geometry); }
 

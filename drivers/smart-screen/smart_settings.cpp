@@ -1,11 +1,8 @@
 #include "drivers/smart-screen/smart_settings.h"
 
-#include <cstdio>
-
-#include "drivers/charpanel/terminal_questions.h"
 #include "drivers/smart-screen/usb_screens.h"
 #include "drivers/virtual/virtual_settings.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace smartscreen {
 
@@ -14,64 +11,51 @@ const char kSection[] = "SmartScreen";
 
 namespace {
 
-void ReadColour(const glancer::Settings& stored, const char* name, std::uint32_t& field)
+std::vector<glancer::Offer> FoundScreens()
 {
-    const std::optional<std::string> text = stored.Text(name);
-    if (text && !vdisplay::ParseColour(text->c_str(), field))
-        glancer::Log(std::string(kName) + ": " + name + " \"" + *text + "\" is not a colour RRGGBB, using " +
-                     vdisplay::FormatColour(field));
+    std::vector<glancer::Offer> offers;
+    for (const FoundScreen& screen : FindScreens())
+        offers.push_back({screen.port, screen.name + ", revision " +
+                                           (screen.revision ? RevisionName(*screen.revision) : "?")});
+    return offers;
 }
 
 } // namespace
 
+const glancer::DeclaredSettings kSettings(kSection, kName, {
+    glancer::setting::Text("Port", "Port; auto finds the screen", "auto").Offering(FoundScreens),
+    glancer::setting::Choice("Revision", "Revision", "auto", "auto|A|B|D|WeAct"),
+    glancer::setting::Number("Orientation", "Orientation, degrees clockwise", 0, 0, 270).Among("0|90|180|270"),
+    glancer::setting::Number("Scale", "Scale; 0 the largest that fits", 0, 0, 64),
+    glancer::setting::Text("LitColour", "Lit colour, RRGGBB", "FFFFFF").Checked(vdisplay::CheckColour),
+    glancer::setting::Text("UnlitColour", "Unlit colour, RRGGBB", "000000").Checked(vdisplay::CheckColour),
+    glancer::setting::Path("Background", "Background picture, PNG; empty for none", ""),
+    glancer::setting::Path("ColourMap", "Colour map picture, PNG; empty for none", ""),
+    glancer::setting::Number("Brightness", "Brightness, %", 50, 0, 100),
+    glancer::setting::Number("OffAtExit", "Screen off at exit; 1 yes, 0 no", 1, 0, 1),
+});
+
 SmartSettings ReadSmartSettings(const glancer::Settings& stored)
 {
+    const glancer::SettingValues values = kSettings.ReadFrom(stored);
     SmartSettings settings;
-    settings.port = stored.Text("Port", settings.port);
-    if (settings.port.empty())
-        settings.port = "auto";
-    const std::string revision = stored.Text("Revision", "auto");
-    if (revision != "auto" && !revision.empty()) {
-        settings.revision = ParseRevision(revision);
-        if (!settings.revision)
-            glancer::Log(std::string(kName) + ": Revision \"" + revision +
-                         "\" is not one of A, B, D, WeAct, auto; using auto");
-    }
-    const std::int64_t orientation = stored.Number("Orientation", 0, 0, 270);
-    if (orientation % 90 == 0)
-        settings.orientation = static_cast<std::uint32_t>(orientation);
-    else
-        glancer::Log(std::string(kName) + ": Orientation " + std::to_string(orientation) +
-                     " is not one of 0, 90, 180, 270; using 0");
-    settings.scale = static_cast<std::uint32_t>(stored.Number("Scale", 0, 0, 64));
-    ReadColour(stored, "LitColour", settings.litColour);
-    ReadColour(stored, "UnlitColour", settings.unlitColour);
-    settings.background = stored.Text("Background", "");
-    settings.colourMap = stored.Text("ColourMap", "");
-    settings.brightness = static_cast<std::uint32_t>(stored.Number("Brightness", settings.brightness, 0, 100));
-    settings.offAtExit = stored.Number("OffAtExit", 1, 0, 1) != 0;
+    settings.port = values.Text("Port").empty() ? "auto" : values.Text("Port");
+    if (values.Text("Revision") != "auto")
+        settings.revision = ParseRevision(values.Text("Revision"));
+    settings.orientation = static_cast<std::uint32_t>(values.Number("Orientation"));
+    settings.scale = static_cast<std::uint32_t>(values.Number("Scale"));
+    vdisplay::ParseColour(values.Text("LitColour").c_str(), settings.litColour);
+    vdisplay::ParseColour(values.Text("UnlitColour").c_str(), settings.unlitColour);
+    settings.background = values.Text("Background");
+    settings.colourMap = values.Text("ColourMap");
+    settings.brightness = static_cast<std::uint32_t>(values.Number("Brightness"));
+    settings.offAtExit = values.Number("OffAtExit") != 0;
     return settings;
 }
 
-void AskSmartSettings(const glancer::Settings& stored)
+bool ConfigureSmartScreen(const glancer::Settings&)
 {
-    const std::vector<FoundScreen> screens = FindScreens();
-    std::printf("Smart screens found:%s\n", screens.empty() ? " none" : "");
-    for (const FoundScreen& screen : screens)
-        std::printf("  %s  %s (revision %s)\n", screen.port.c_str(), screen.name.c_str(),
-                    screen.revision ? RevisionName(*screen.revision) : "?");
-    const bool answered = charpanel::AskText(stored, "Port", "Port (auto finds the screen)",
-                                             screens.empty() ? "auto" : screens.front().port.c_str()) &&
-                          charpanel::AskText(stored, "Revision", "Revision (A, B, D, WeAct, auto)", "auto") &&
-                          charpanel::AskNumber(stored, "Orientation", "Orientation (0, 90, 180, 270)", 0, 0, 270) &&
-                          charpanel::AskNumber(stored, "Scale", "Scale (0: the largest that fits)", 0, 0, 64) &&
-                          charpanel::AskText(stored, "LitColour", "Lit colour (RRGGBB)", "FFFFFF") &&
-                          charpanel::AskText(stored, "UnlitColour", "Unlit colour (RRGGBB)", "000000") &&
-                          charpanel::AskText(stored, "Background", "Background picture (PNG, empty for none)", "") &&
-                          charpanel::AskText(stored, "ColourMap", "Colour map picture (PNG, empty for none)", "") &&
-                          charpanel::AskNumber(stored, "Brightness", "Brightness (0..100 %)", 50, 0, 100) &&
-                          charpanel::AskNumber(stored, "OffAtExit", "Screen off at exit (1 yes, 0 no)", 1, 0, 1);
-    (void)answered; // what was answered is stored; the rest stays as it was
+    return kSettings.Configure(kName);
 }
 
 } // namespace smartscreen

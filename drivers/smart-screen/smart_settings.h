@@ -7,6 +7,7 @@
 #include "drivers/smart-screen/protocol.h"
 
 namespace glancer {
+class DeclaredSettings;
 class Settings;
 }
 
@@ -16,6 +17,8 @@ extern const char kName[];    // "Smart screen"
 extern const char kSection[]; // "SmartScreen"
 
 // Section SmartScreen. Refused values are logged and read as their default.
+extern const glancer::DeclaredSettings kSettings;
+
 struct SmartSettings {
     std::string port = "auto";        // Port: "COM5", "/dev/ttyACM0" or "auto"
     std::optional<Revision> revision; // Revision: A, B, D, WeAct; none for "auto"
@@ -31,8 +34,8 @@ struct SmartSettings {
 
 SmartSettings ReadSmartSettings(const glancer::Settings& stored);
 
-// Lists the screens found with their USB names, then asks for every
-// setting on the terminal (Linux configure-driver).
-void AskSmartSettings(const glancer::Settings& stored);
+// Asks for every setting, the screens found offered for Port with their
+// USB names: on the terminal (Linux), in a dialog (Windows).
+bool ConfigureSmartScreen(const glancer::Settings& stored);
 
 } // namespace smartscreen

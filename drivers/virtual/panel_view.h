@@ -26,8 +26,4 @@ public:
 // Windows a window of its own.
 std::unique_ptr<PanelView> MakePlatformView();
 
-// The driver's configure: 0 when a dialog was shown, nonzero when there is
-// none (POSIX).
-std::uint32_t RunConfigureDialog(CoreServices* services);
-
 } // namespace vdisplay

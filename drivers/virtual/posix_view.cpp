@@ -248,9 +248,4 @@ std::unique_ptr<PanelView> MakePlatformView()
     return std::make_unique<TerminalView>();
 }
 
-std::uint32_t RunConfigureDialog(CoreServices*)
-{
-    return 1; // no dialog: the settings are edited in the settings file
-}
-
 } // namespace vdisplay

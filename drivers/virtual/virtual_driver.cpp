@@ -7,7 +7,7 @@
 #include "drivers/virtual/panel_view.h"
 #include "drivers/virtual/presenter.h"
 #include "drivers/virtual/virtual_settings.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace {
 
@@ -54,7 +54,7 @@ public:
         running = false;
     }
 
-    bool Configure() override { return RunConfigureDialog(glancer::Services()) == 0; }
+    bool Configure() override { return kSettings.Configure(kName); }
 
     DisplayInfo GetDisplayInfo() override
     {

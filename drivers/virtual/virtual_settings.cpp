@@ -1,12 +1,9 @@
 #include "drivers/virtual/virtual_settings.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
-#include <optional>
 
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace vdisplay {
 
@@ -14,31 +11,30 @@ const char kSettingsSection[] = "VirtualDisplay";
 
 namespace {
 
-void ReadRanged(const glancer::Settings& stored, const char* name, std::uint32_t low, std::uint32_t high,
-                std::uint32_t& field)
-{
-    field = static_cast<std::uint32_t>(stored.Number(name, field, low, high));
-}
-
-void ReadPosition(const glancer::Settings& stored, const char* name, std::int32_t& field)
+std::int32_t ReadPosition(const glancer::Settings& stored, const char* name, std::int32_t fallback)
 {
     // Stored as the registry's unsigned DWORD; the integer reads back signed.
-    field = static_cast<std::int32_t>(stored.Number(name, field, std::numeric_limits<std::int32_t>::min(),
-                                                    std::numeric_limits<std::int32_t>::max()));
-}
-
-void ReadColour(const glancer::Settings& stored, CoreServices* services, const char* name, std::uint32_t& field)
-{
-    const std::optional<std::string> text = stored.Text(name);
-    if (text && !ParseColour(text->c_str(), field))
-        services->vtbl->Log(
-            services,
-            ("Virtual display: " + std::string(name) + " \"" + *text + "\" is not a colour RRGGBB, using " +
-             FormatColour(field))
-                .c_str());
+    return static_cast<std::int32_t>(stored.Number(name, fallback, std::numeric_limits<std::int32_t>::min(),
+                                                   std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace
+
+// The window's place (WindowX, WindowY) is kept by the window, not asked.
+const glancer::DeclaredSettings kSettings(kSettingsSection, "Virtual display", {
+    glancer::setting::Number("XPixels", "Pixel width", Geometry{}.xPixels, 1, kMaxPixels),
+    glancer::setting::Number("YPixels", "Pixel height", Geometry{}.yPixels, 1, kMaxPixels),
+    glancer::setting::Number("XChars", "Text columns", Geometry{}.xChars, 1, kMaxChars),
+    glancer::setting::Number("YChars", "Text rows", Geometry{}.yChars, 1, kMaxChars),
+    glancer::setting::Text("LitColour", "Lit colour, RRGGBB", "1E2814").Checked(CheckColour),
+    glancer::setting::Text("UnlitColour", "Unlit colour, RRGGBB", "9CBC3C").Checked(CheckColour),
+    glancer::setting::Number("Scale", "Window pixels per panel pixel (Windows)", 4, 1, kMaxScale),
+    glancer::setting::Path("Snapshot", "Snapshot file kept up to date, .png or .pbm; empty for none", ""),
+    glancer::setting::Number("SnapshotInterval", "Milliseconds at least between two snapshots", 1000, 0,
+                             kMaxSnapshotInterval),
+    glancer::setting::Path("Output", "Terminal the view draws on (Linux); empty for this one", ""),
+    glancer::setting::Number("Border", "Box around the panel on the terminal; 1 yes, 0 no", 1, 0, 1),
+});
 
 Settings ReadSettings(CoreServices* services)
 {
@@ -46,42 +42,25 @@ Settings ReadSettings(CoreServices* services)
     if (services == nullptr)
         return settings;
     const glancer::Settings stored(kSettingsSection, "Virtual display", services);
-    ReadRanged(stored, "XPixels", 1, kMaxPixels, settings.geometry.xPixels);
-    ReadRanged(stored, "YPixels", 1, kMaxPixels, settings.geometry.yPixels);
-    ReadRanged(stored, "XChars", 1, kMaxChars, settings.geometry.xChars);
-    ReadRanged(stored, "YChars", 1, kMaxChars, settings.geometry.yChars);
-    ReadColour(stored, services, "LitColour", settings.litColour);
-    ReadColour(stored, services, "UnlitColour", settings.unlitColour);
-    ReadRanged(stored, "Scale", 1, kMaxScale, settings.scale);
-    ReadPosition(stored, "WindowX", settings.windowX);
-    ReadPosition(stored, "WindowY", settings.windowY);
-    settings.snapshot = stored.Text("Snapshot", settings.snapshot);
-    ReadRanged(stored, "SnapshotInterval", 0, kMaxSnapshotInterval, settings.snapshotInterval);
-    settings.output = stored.Text("Output", settings.output);
-    std::uint32_t border = settings.border ? 1 : 0;
-    ReadRanged(stored, "Border", 0, 1, border);
-    settings.border = border != 0;
+    const glancer::SettingValues values = kSettings.ReadFrom(stored);
+    const auto number = [&](const char* name) { return static_cast<std::uint32_t>(values.Number(name)); };
+    settings.geometry = Geometry{number("XPixels"), number("YPixels"), number("XChars"), number("YChars")};
+    ParseColour(values.Text("LitColour").c_str(), settings.litColour);
+    ParseColour(values.Text("UnlitColour").c_str(), settings.unlitColour);
+    settings.scale = number("Scale");
+    settings.windowX = ReadPosition(stored, "WindowX", settings.windowX);
+    settings.windowY = ReadPosition(stored, "WindowY", settings.windowY);
+    settings.snapshot = values.Text("Snapshot");
+    settings.snapshotInterval = number("SnapshotInterval");
+    settings.output = values.Text("Output");
+    settings.border = values.Number("Border") != 0;
     return settings;
 }
 
-void WriteSettings(CoreServices* services, const Settings& settings)
+const char* CheckColour(const std::string& text)
 {
-    if (services == nullptr)
-        return;
-    const glancer::Settings stored(kSettingsSection, "Virtual display", services);
-    stored.WriteNumber("XPixels", settings.geometry.xPixels);
-    stored.WriteNumber("YPixels", settings.geometry.yPixels);
-    stored.WriteNumber("XChars", settings.geometry.xChars);
-    stored.WriteNumber("YChars", settings.geometry.yChars);
-    stored.WriteText("LitColour", FormatColour(settings.litColour));
-    stored.WriteText("UnlitColour", FormatColour(settings.unlitColour));
-    stored.WriteNumber("Scale", settings.scale);
-    stored.WriteNumber("WindowX", static_cast<std::uint32_t>(settings.windowX));
-    stored.WriteNumber("WindowY", static_cast<std::uint32_t>(settings.windowY));
-    stored.WriteText("Snapshot", settings.snapshot);
-    stored.WriteNumber("SnapshotInterval", settings.snapshotInterval);
-    stored.WriteText("Output", settings.output);
-    stored.WriteNumber("Border", settings.border ? 1 : 0);
+    std::uint32_t colour = 0;
+    return ParseColour(text.c_str(), colour) ? nullptr : "a colour RRGGBB";
 }
 
 bool ParseColour(const char* text, std::uint32_t& colour)

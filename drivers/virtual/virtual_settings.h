@@ -6,6 +6,10 @@
 #include "drivers/common/lcd_panel.h"
 #include "plugin/api/glancer_plugin.h"
 
+namespace glancer {
+class DeclaredSettings;
+}
+
 namespace vdisplay {
 
 using panelcore::Geometry;
@@ -34,12 +38,16 @@ constexpr std::uint32_t kMaxSnapshotInterval = 3600000; // an hour
 
 extern const char kSettingsSection[]; // "VirtualDisplay"
 
-// Both are safe with a null services pointer (defaults; nothing written).
+// What ReadSettings reads and the driver's Configure asks for.
+extern const glancer::DeclaredSettings kSettings;
+
+// Safe with a null services pointer (defaults).
 Settings ReadSettings(CoreServices* services);
-void WriteSettings(CoreServices* services, const Settings& settings);
 
 // "RRGGBB" <-> 0xRRGGBB; false for anything else.
 bool ParseColour(const char* text, std::uint32_t& colour);
 std::string FormatColour(std::uint32_t colour);
+// A declared colour setting's check: null for "RRGGBB", else what is wanted.
+const char* CheckColour(const std::string& text);
 
 } // namespace vdisplay

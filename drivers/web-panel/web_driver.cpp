@@ -4,12 +4,7 @@
 // Settings, section "WebPanel": see web_settings.h.
 #include "drivers/web-panel/panel_server.h"
 #include "drivers/web-panel/web_settings.h"
-#include "plugin/api/glancer_plugin.hpp"
-
-namespace webpanel {
-// configure_posix.cpp, configure_win32.cpp
-bool Configure();
-} // namespace webpanel
+#include "plugin/api/glancer_settings.hpp"
 
 namespace {
 
@@ -42,7 +37,7 @@ public:
         running = false;
     }
 
-    bool Configure() override { return webpanel::Configure(); }
+    bool Configure() override { return kSettings.Configure(kName); }
 
     DisplayInfo GetDisplayInfo() override
     {

@@ -1,49 +1,40 @@
 #include "drivers/web-panel/web_settings.h"
 
-#include <optional>
-
 #include "drivers/virtual/virtual_settings.h"
-#include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace webpanel {
 
 const char kName[] = "Web panel";
 const char kSettingsSection[] = "WebPanel";
 
-namespace {
-
-void ReadRanged(const glancer::Settings& stored, const char* name, std::uint32_t low, std::uint32_t high,
-                std::uint32_t& field)
-{
-    field = static_cast<std::uint32_t>(stored.Number(name, field, low, high));
-}
-
-void ReadColour(const glancer::Settings& stored, const char* name, std::uint32_t& field)
-{
-    // The same "RRGGBB" texts as the Virtual display, so both show one theme.
-    const std::optional<std::string> text = stored.Text(name);
-    if (text && !vdisplay::ParseColour(text->c_str(), field))
-        glancer::Log(std::string(kName) + ": " + name + " \"" + *text + "\" is not a colour RRGGBB, using " +
-                     vdisplay::FormatColour(field));
-}
-
-} // namespace
+const glancer::DeclaredSettings kSettings(kSettingsSection, kName, {
+    glancer::setting::Text("Address", "Address to listen on; 127.0.0.1 this computer only", "127.0.0.1"),
+    glancer::setting::Number("Port", "Port; 0 lets the system choose", 8086, 0, 65535),
+    glancer::setting::Number("XPixels", "Width in pixels", Geometry{}.xPixels, 1, kMaxPixels),
+    glancer::setting::Number("YPixels", "Height in pixels", Geometry{}.yPixels, 1, kMaxPixels),
+    glancer::setting::Number("XChars", "Text columns", Geometry{}.xChars, 1, kMaxChars),
+    glancer::setting::Number("YChars", "Text rows", Geometry{}.yChars, 1, kMaxChars),
+    // The same texts as the Virtual display's, so both show one theme.
+    glancer::setting::Text("LitColour", "Lit colour, RRGGBB", "1E2814").Checked(vdisplay::CheckColour),
+    glancer::setting::Text("UnlitColour", "Unlit colour, RRGGBB", "9CBC3C").Checked(vdisplay::CheckColour),
+    glancer::setting::Number("Scale", "Browser pixels per panel pixel; 0 fits the window", 0, 0, kMaxScale),
+});
 
 Settings ReadSettings(CoreServices* services)
 {
     Settings settings;
     if (services == nullptr)
         return settings;
-    const glancer::Settings stored(kSettingsSection, kName, services);
-    settings.address = stored.Text("Address", settings.address);
-    ReadRanged(stored, "Port", 0, 65535, settings.port);
-    ReadRanged(stored, "XPixels", 1, kMaxPixels, settings.geometry.xPixels);
-    ReadRanged(stored, "YPixels", 1, kMaxPixels, settings.geometry.yPixels);
-    ReadRanged(stored, "XChars", 1, kMaxChars, settings.geometry.xChars);
-    ReadRanged(stored, "YChars", 1, kMaxChars, settings.geometry.yChars);
-    ReadColour(stored, "LitColour", settings.litColour);
-    ReadColour(stored, "UnlitColour", settings.unlitColour);
-    ReadRanged(stored, "Scale", 0, kMaxScale, settings.scale);
+    const glancer::SettingValues values =
+        kSettings.ReadFrom(glancer::Settings(kSettingsSection, kName, services));
+    const auto number = [&](const char* name) { return static_cast<std::uint32_t>(values.Number(name)); };
+    settings.address = values.Text("Address");
+    settings.port = number("Port");
+    settings.geometry = Geometry{number("XPixels"), number("YPixels"), number("XChars"), number("YChars")};
+    vdisplay::ParseColour(values.Text("LitColour").c_str(), settings.litColour);
+    vdisplay::ParseColour(values.Text("UnlitColour").c_str(), settings.unlitColour);
+    settings.scale = number("Scale");
     return settings;
 }
 

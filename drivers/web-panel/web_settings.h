@@ -6,6 +6,10 @@
 #include "drivers/common/lcd_panel.h"
 #include "plugin/api/glancer_plugin.h"
 
+namespace glancer {
+class DeclaredSettings;
+}
+
 namespace webpanel {
 
 using panelcore::Geometry;
@@ -27,6 +31,9 @@ constexpr std::uint32_t kMaxScale = 64;
 
 extern const char kName[];            // "Web panel"
 extern const char kSettingsSection[]; // "WebPanel"
+
+// What ReadSettings reads and the driver's Configure asks for.
+extern const glancer::DeclaredSettings kSettings;
 
 // Safe with a null services pointer (defaults).
 Settings ReadSettings(CoreServices* services);

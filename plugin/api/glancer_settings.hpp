@@ -254,6 +254,12 @@ enum class SettingKind {
     Path       // a file or folder; empty reads as the default
 };
 
+// A value found on this computer (a port, a device), with what it is.
+struct Offer {
+    std::string value;
+    std::string note; // shown beside the value; may be empty
+};
+
 struct Setting {
     const char* name;   // the stored value's name
     const char* prompt; // what people are asked
@@ -262,7 +268,31 @@ struct Setting {
     std::int64_t number; // default of Number and HexNumber
     std::int64_t low;
     std::int64_t high;
-    const char* choices; // Choice: the words, separated by "|"
+    const char* choices; // Choice, or a Number limited to some: the words, separated by "|"
+    // Text and Path: null when a text is taken, else what is wanted ("a colour RRGGBB").
+    const char* (*check)(const std::string& text) = nullptr;
+    // Values found on this computer: listed before the question, and in the dialog's drop-down.
+    std::vector<Offer> (*offers)() = nullptr;
+
+    // A number that must also be one of `words` ("9600|19200").
+    Setting Among(const char* words) const
+    {
+        Setting s = *this;
+        s.choices = words;
+        return s;
+    }
+    Setting Checked(const char* (*checker)(const std::string&)) const
+    {
+        Setting s = *this;
+        s.check = checker;
+        return s;
+    }
+    Setting Offering(std::vector<Offer> (*finder)()) const
+    {
+        Setting s = *this;
+        s.offers = finder;
+        return s;
+    }
 };
 
 namespace setting {
@@ -365,16 +395,27 @@ public:
                 continue;
             if (IsNumber(s)) {
                 const std::optional<std::int64_t> number = stored.Number(s.name);
-                if (number && *number >= s.low && *number <= s.high)
+                if (number && *number >= s.low && *number <= s.high && (!*s.choices || Word(s, Show(s, *number))))
                     values.SetAt(i, *number, "");
+                else if (number && *s.choices)
+                    stored.Refused(std::string(s.name) + " " + Show(s, *number) + " is not one of " + Choices(s) +
+                                   ", using " + Show(s, s.number));
                 else
                     stored.Refused(std::string(s.name) + " " + (number ? Show(s, *number) : "\"" + *text + "\"") +
                                    " is outside " + Show(s, s.low) + ".." + Show(s, s.high) + ", using " +
                                    Show(s, s.number));
-            } else if (s.kind == SettingKind::Choice && !IsChoice(s, *text)) {
-                stored.Refused(std::string(s.name) + " \"" + *text + "\" is not one of " + Choices(s) + ", using " +
-                               s.text);
-            } else if (!(s.kind == SettingKind::Path && text->empty())) {
+            } else if (text->empty() && s.kind != SettingKind::Text) {
+                continue; // an empty path or choice (a list left unset) reads as the default
+            } else if (s.kind == SettingKind::Choice) {
+                if (const std::optional<std::string> word = Word(s, *text))
+                    values.SetAt(i, 0, *word);
+                else
+                    stored.Refused(std::string(s.name) + " \"" + *text + "\" is not one of " + Choices(s) +
+                                   ", using " + s.text);
+            } else if (s.check != nullptr && s.check(*text) != nullptr) {
+                stored.Refused(std::string(s.name) + " \"" + *text + "\" is not " + s.check(*text) + ", using " +
+                               (*s.text ? s.text : "none"));
+            } else {
                 values.SetAt(i, 0, *text);
             }
         }
@@ -409,10 +450,10 @@ public:
     std::string Question(std::size_t i) const
     {
         const Setting& s = list_[i];
+        if (*s.choices)
+            return std::string(s.prompt) + " (" + Choices(s) + ")";
         if (IsNumber(s))
             return std::string(s.prompt) + " (" + Show(s, s.low) + ".." + Show(s, s.high) + ")";
-        if (s.kind == SettingKind::Choice)
-            return std::string(s.prompt) + " (" + Choices(s) + ")";
         return s.prompt;
     }
     // Takes an answer into `values`; empty when it is taken, else why not.
@@ -422,14 +463,21 @@ public:
         if (IsNumber(s)) {
             const std::optional<std::int64_t> number =
                 Settings::ParseNumber(answer.c_str(), s.kind == SettingKind::HexNumber);
+            if (*s.choices && !(number && Word(s, Show(s, *number))))
+                return "Answer " + Choices(s);
             if (!number || *number < s.low || *number > s.high)
                 return std::string("Answer ") + (s.kind == SettingKind::HexNumber ? "a hexadecimal number in " : "") +
                        Show(s, s.low) + ".." + Show(s, s.high);
             values.SetAt(i, *number, "");
-        } else if (s.kind == SettingKind::Choice && !IsChoice(s, answer)) {
-            return "Answer " + Choices(s);
+        } else if (s.kind == SettingKind::Choice) {
+            const std::optional<std::string> word = Word(s, answer);
+            if (!word)
+                return "Answer " + Choices(s);
+            values.SetAt(i, 0, *word);
         } else if (answer.size() >= GLANCER_TEXT_SIZE) {
             return "Answer at most 255 characters";
+        } else if (s.check != nullptr && s.check(answer) != nullptr) {
+            return std::string("Answer ") + s.check(answer);
         } else {
             values.SetAt(i, 0, answer);
         }
@@ -443,6 +491,13 @@ public:
     {
         SettingValues values = current;
         for (std::size_t i = 0; i < list_.size(); ++i) {
+            if (list_[i].offers != nullptr) {
+                const std::vector<Offer> found = list_[i].offers();
+                std::fprintf(out, "Found for %s:%s\n", list_[i].name, found.empty() ? " none" : "");
+                for (const Offer& offer : found)
+                    std::fprintf(out, "  %s%s%s\n", offer.value.c_str(), offer.note.empty() ? "" : "  ",
+                                 offer.note.c_str());
+            }
             std::string answer;
             if (!::glancer::AskOn(in, out, Question(i).c_str(), Shown(values, i), answer))
                 break;
@@ -482,12 +537,18 @@ public:
     }
 
 private:
-    static bool IsChoice(const Setting& s, const std::string& text)
+    // The word `text` names, its letters' case aside (people edit settings by hand).
+    static std::optional<std::string> Word(const Setting& s, const std::string& text)
     {
-        for (const std::string& word : Words(s))
-            if (word == text)
-                return true;
-        return false;
+        for (const std::string& word : Words(s)) {
+            bool same = word.size() == text.size();
+            for (std::size_t i = 0; same && i < word.size(); ++i)
+                same = std::tolower(static_cast<unsigned char>(word[i])) ==
+                       std::tolower(static_cast<unsigned char>(text[i]));
+            if (same)
+                return word;
+        }
+        return std::nullopt;
     }
     static std::string Choices(const Setting& s)
     {

@@ -89,6 +89,13 @@ struct SettingsDialog {
     const DeclaredSettings* declared;
     SettingValues values;
     const char* title;
+    std::vector<std::vector<Offer>> offers; // per setting: what its drop-down lists
+
+    // "COM5  (USB Monitor)": how an offer shows in its drop-down.
+    static std::string Label(const Offer& offer)
+    {
+        return offer.note.empty() ? offer.value : offer.value + "  (" + offer.note + ")";
+    }
 
     void Fill(HWND dialog) const
     {
@@ -96,14 +103,18 @@ struct SettingsDialog {
         for (std::size_t i = 0; i < list.size(); ++i) {
             const WORD id = static_cast<WORD>(kFirstField + i);
             const std::string shown = declared->Shown(values, i);
-            if (list[i].kind != SettingKind::Choice) {
+            if (!*list[i].choices) {
+                for (const Offer& offer : offers[i])
+                    SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Label(offer).c_str()));
                 SetDlgItemTextA(dialog, id, shown.c_str());
                 continue;
             }
             for (const std::string& word : DeclaredSettings::Words(list[i]))
                 SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(word.c_str()));
-            SendDlgItemMessageA(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(shown.c_str()));
+            // Exactly: selecting by prefix would take "auto" for "A".
+            const LRESULT at = SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                   reinterpret_cast<LPARAM>(shown.c_str()));
+            SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
         }
     }
 
@@ -113,7 +124,11 @@ struct SettingsDialog {
         for (std::size_t i = 0; i < declared->List().size(); ++i) {
             char text[GLANCER_TEXT_SIZE] = "";
             GetDlgItemTextA(dialog, static_cast<int>(kFirstField + i), text, sizeof text);
-            const std::string problem = declared->Take(values, i, text);
+            std::string answer = text;
+            for (const Offer& offer : offers[i])
+                if (answer == Label(offer))
+                    answer = offer.value;
+            const std::string problem = declared->Take(values, i, answer);
             if (!problem.empty()) {
                 const std::string message = declared->Question(i) + ": " + problem + ".";
                 MessageBoxA(dialog, message.c_str(), "Invalid setting", MB_ICONEXCLAMATION | MB_OK);
@@ -161,15 +176,20 @@ inline bool glancer::DeclaredSettings::Configure(const char* title) const
         const WORD id = static_cast<WORD>(detail::SettingsDialog::kFirstField + i);
         const std::string question = Question(static_cast<std::size_t>(i)) + ":";
         dialog.Add(0x82, question.c_str(), 0xFFFF, SS_LEFT, 7, static_cast<short>(y + 2), 150, 8);
-        if (list_[static_cast<std::size_t>(i)].kind == SettingKind::Choice)
+        const Setting& s = list_[static_cast<std::size_t>(i)];
+        if (*s.choices)
             dialog.Add(0x85, "", id, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 160, y, 133, 100);
+        else if (s.offers != nullptr)
+            dialog.Add(0x85, "", id, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 160, y, 133, 100);
         else
             dialog.Add(0x81, "", id, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 160, y, 133, 12);
     }
     const short buttons = static_cast<short>(18 * rows + 12);
     dialog.Add(0x80, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 189, buttons, 50, 14);
     dialog.Add(0x80, "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 243, buttons, 50, 14);
-    detail::SettingsDialog state{this, Read(), title};
+    detail::SettingsDialog state{this, Read(), title, {}};
+    for (const Setting& s : list_)
+        state.offers.push_back(s.offers != nullptr ? s.offers() : std::vector<Offer>());
     // Owned by the active window of this thread (the program's dialog), so that one waits.
     DialogBoxIndirectParamA(detail::ThisModule(), dialog.Get(), GetActiveWindow(), detail::SettingsDialog::Proc,
                             reinterpret_cast<LPARAM>(&state));

@@ -131,14 +131,14 @@ class SerialLcd(harness.Case):
             ({"Port": "/dev/ttyNOSUCH"}, "Serial LCD: /dev/ttyNOSUCH does not exist"),
             ({"Port": regular}, f"Serial LCD: {regular} is not a serial port"),
             ({"Port": ""}, "Serial LCD: no Port is set"),
-            ({"Baud": 12345}, "Serial LCD: Baud 12345 is not one of 9600, 19200, 38400, 57600, 115200; using 19200"),
+            ({"Baud": 12345}, "Serial LCD: Baud 12345 is not one of 9600, 19200, 38400, 57600 or 115200, using 19200"),
             ({"Columns": 0}, "Serial LCD: Columns 0 is outside 1..40, using 20"),
             ({"Rows": "1000"}, "Serial LCD: Rows 1000 is outside 1..4, using 4"),
             ({"Columns": 10}, "does not fit the 10 x 4 panel; cut off"),
             ({"busy": 1}, "is busy (another program has it open)"),
         ]
         cases += [({"I2C": 1, "Bus": 9}, "I2C LCD: /dev/i2c-9 does not exist"),
-                  ({"I2C": 1, "Address": "0x99"}, 'I2C LCD: Address "0x99" is not an address from 0x03 to 0x77'),
+                  ({"I2C": 1, "Address": "0x99"}, "I2C LCD: Address 0x99 is outside 0x03..0x77, using 0x27"),
                   ({"I2C": 1, "Columns": 40}, "I2C LCD: 40 x 4 needs two controllers")]
         for settings, line in cases:
             with self.subTest(settings=settings):
@@ -158,18 +158,21 @@ class SerialLcd(harness.Case):
                 self.assertEqual(status, 0)
 
     def test_configure_on_the_terminal_keeps_values_on_enter(self):
-        work = self.workdir(plugins=("serial-lcd", "i2c-lcd"))
-        result = work.run("configure-driver", "Serial LCD", stdin="/dev/ttyUSB7\n\n16\n0\n2\n")
-        self.assertIn("Serial devices found:", result.stdout)
-        self.assertIn("Please give a number from 1 to 4.", result.stdout)  # the 0 rows, asked again
-        result = work.run("configure-driver", "I2C LCD", stdin="\n0x3F\n")
-        self.assertIn("I2C buses found:", result.stdout)
+        work = self.workdir(plugins=("serial-lcd", "i2c-lcd", "oled"))
+        result = work.run("configure-driver", "Serial LCD", stdin="/dev/ttyUSB7\n\n16\n0\n")
+        self.assertIn("Found for Port:", result.stdout)
+        self.assertIn("Rows (1..4) [4]:   Answer 1..4; it stays 4.", result.stdout)
+        # Both I2C drivers ask for the address in hexadecimal.
+        result = work.run("configure-driver", "I2C LCD", stdin="\n3F\n")
+        self.assertIn("Found for Bus:", result.stdout)
+        self.assertIn("(0x03..0x77) [0x27]: ", result.stdout)
+        result = work.run("configure-driver", "I2C OLED", stdin="\n\n0x3d\n")
+        self.assertIn("(0x03..0x77) [0x3C]: ", result.stdout)
         registry = work.read("registry.reg")
-        for line in ('"Port"="/dev/ttyUSB7"', '"Columns"=dword:00000010', '"Rows"=dword:00000002',
-                     '"Address"=dword:0000003f'):
+        for line in ('"Port"="/dev/ttyUSB7"', '"Baud"=dword:00004b00', '"Columns"=dword:00000010',
+                     '"Rows"=dword:00000004', '"Bus"=dword:00000001', '"Address"=dword:0000003f',
+                     '"Address"=dword:0000003d'):
             self.assertIn(line, registry)
-        self.assertNotIn('"Baud"', registry)
-        self.assertNotIn('"Bus"', registry)
 
 
 if __name__ == "__main__":

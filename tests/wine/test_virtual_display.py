@@ -21,7 +21,7 @@ LIT, UNLIT = (0x1E, 0x28, 0x14), (0x9C, 0xBC, 0x3C)  # the default colours
 SCALE = 4
 WM_CLOSE, WM_EXITSIZEMOVE = 16, 562
 SELECT_DRIVER, OK, CANCEL, CONFIGURE = 32770, 1, 2, 1001
-WIDTH, SCALE_FIELD, SNAPSHOT, LIT_PREVIEW = 100, 104, 105, 111  # the settings dialog's controls
+WIDTH, LIT_FIELD, SCALE_FIELD, SNAPSHOT = 100, 104, 106, 107  # the settings dialog's controls
 SCREENS = screen_files(main=screen(
     "Main", '<item type="text" x="0" y="0"><fieldsize>10</fieldsize><textdata>Glancer</textdata><refresh>100</refresh>'
             "</item>\n"
@@ -115,19 +115,20 @@ class VirtualDisplayTest(WineTestCase):
 
         def open_settings():
             self.desktop.control("click", chooser, CONFIGURE)
-            return self.desktop.wait_window("Virtual display settings")
+            return self.desktop.wait_window(DRIVER)
         dialog = open_settings()
         controls = self.desktop.controls(dialog)
         self.assertIn(" text=122", controls[WIDTH])
-        self.assertIn(" text=1E2814", controls[LIT_PREVIEW])
-        for field, text, why in ((WIDTH, "0", "Pixel width must be a whole number from 1 to 1024."),
-                                 (SCALE_FIELD, "17", "Scale must be a whole number from 1 to 16."),
-                                 (SNAPSHOT, "panel.txt", "The snapshot file must end in .png or .pbm, or be left empty.")):
+        self.assertIn(" text=1E2814", controls[LIT_FIELD])
+        for field, text, why in ((WIDTH, "0", "Pixel width (1..1024): Answer 1..1024."),
+                                 (SCALE_FIELD, "17", "Window pixels per panel pixel (Windows) (1..16): Answer 1..16."),
+                                 (LIT_FIELD, "12345G", "Lit colour, RRGGBB: Answer a colour RRGGBB.")):
             self.desktop.control("settext", dialog, field, text)
             self.desktop.control("click", dialog, OK)
             self.assertEqual(self.desktop.message_box("Invalid setting"), why)
             self.assertEqual(reg_get(self.desktop, "XPixels", SECTION), None)
-            self.desktop.control("settext", dialog, field, {WIDTH: "50", SCALE_FIELD: "2"}.get(field, "shot.PBM"))
+            self.desktop.control("settext", dialog, field, {WIDTH: "50", SCALE_FIELD: "2"}.get(field, "1E2814"))
+        self.desktop.control("settext", dialog, SNAPSHOT, "shot.PBM")
         self.desktop.control("click", dialog, OK)
         self.desktop.control("wait-gone", dialog, 10000)
         self.assertEqual([reg_get(self.desktop, name, SECTION) for name in ("XPixels", "Scale", "Snapshot", "LitColour")],

@@ -245,10 +245,10 @@ TEST(Oled, SettingsTakeNamesAndHexAddressesAndRefuseOddValues)
     EXPECT_EQ(oled::Describe(odd), "SSD1306, 128 x 64, address 0x3C on /dev/i2c-3");
     EXPECT_FALSE(odd.offAtExit);
     EXPECT_EQ(fake::logged,
-              (std::vector<std::string>{"I2C OLED: Address \"0x\" is outside 3..119, using 60",
-                                        "I2C OLED: Rotate 90 is neither 0 nor 180, using 0",
-                                        "I2C OLED: Controller \"SSD1309\" is neither SSD1306 nor SH1106, "
+              (std::vector<std::string>{"I2C OLED: Controller \"SSD1309\" is not one of SSD1306 or SH1106, "
                                         "using SSD1306",
+                                        "I2C OLED: Address \"0x\" is outside 0x03..0x77, using 0x3C",
+                                        "I2C OLED: Rotate 90 is not one of 0 or 180, using 0",
                                         "I2C OLED: 128 x 30 is not a size the SSD1306 drives (128 x 64, "
                                         "128 x 32, 96 x 16, 64 x 48, 64 x 32, 72 x 40), using 128 x 64"}));
 }

@@ -245,8 +245,8 @@ TEST(SmartScreenSettings, NumbersAsTextAndRefusedValues)
     EXPECT_EQ(fakesettings::Logged(), (std::vector<std::string>{
                                           "Smart screen: UnlitColour \"black\" is not a colour RRGGBB, using 000000",
                                           "Smart screen: Brightness 101 is outside 0..100, using 50",
-                                          "Smart screen: Revision \"C\" is not one of A, B, D, WeAct, auto; using auto",
-                                          "Smart screen: Orientation 45 is not one of 0, 90, 180, 270; using 0",
+                                          "Smart screen: Revision \"C\" is not one of auto, A, B, D or WeAct, using auto",
+                                          "Smart screen: Orientation 45 is not one of 0, 90, 180 or 270, using 0",
                                           "Smart screen: UnlitColour \"black\" is not a colour RRGGBB, using 000000",
                                           "Smart screen: Brightness 101 is outside 0..100, using 50",
                                       }));

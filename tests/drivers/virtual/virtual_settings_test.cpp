@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/api/glancer_settings.hpp"
 #include "tests/common/fake_settings.h"
 
 namespace {
@@ -74,15 +75,25 @@ TEST(VirtualSettings, IntegersWhoseBytesSpellShortTextStayIntegers)
 TEST(VirtualSettings, WrittenSettingsReadBackAndColoursParseStrictly)
 {
     Reset();
-    // Each value at a limit or unlike its default.
-    const Settings written{{1024, 1, 256, 1}, 0x000000,     0xFFFFFF, 16, -32000, 77,
-                           "C:\\panel.pbm",   "/dev/pts/3", false,    0};
-    vdisplay::WriteSettings(&services, written);
-    EXPECT_EQ(Text(vdisplay::ReadSettings(&services)), Text(written));
+    // Each value at a limit or unlike its default, written as Configure writes them.
+    glancer::SettingValues written = vdisplay::kSettings.Defaults();
+    for (const char* name : {"XPixels", "XChars"})
+        written.SetNumber(name, name[1] == 'P' ? 1024 : 256);
+    for (const char* name : {"YPixels", "YChars", "Scale", "Border", "SnapshotInterval"})
+        written.SetNumber(name, name[0] == 'S' && name[1] == 'c' ? 16 : name[0] == 'Y' ? 1 : 0);
+    written.SetText("LitColour", "000000");
+    written.SetText("UnlitColour", "FFFFFF");
+    written.SetText("Snapshot", "C:\\panel.pbm");
+    written.SetText("Output", "/dev/pts/3");
+    vdisplay::kSettings.WriteTo(glancer::Settings(vdisplay::kSettingsSection, "", &services), written);
+    SetInt("WindowX", static_cast<std::uint32_t>(-32000));
+    SetInt("WindowY", 77);
+    EXPECT_EQ(Text(vdisplay::ReadSettings(&services)),
+              "1024x1 256x1 000000/FFFFFF scale 16 at -32000,77 [C:\\panel.pbm] [/dev/pts/3] border 0 every 0");
     EXPECT_EQ(logged, std::vector<std::string>{});
     EXPECT_EQ(values["LitColour"], std::string("000000", 7));
+    EXPECT_EQ(values["XPixels"].size(), 4u); // numbers stay dwords
     EXPECT_EQ(Text(vdisplay::ReadSettings(nullptr)), Text(Settings())); // no services: defaults
-    vdisplay::WriteSettings(nullptr, written);
 
     std::uint32_t colour = 7;
     for (const char* bad : {"", "12345", "1234567", "#12345", "12 456", "0x1234", "GGGGGG"})
