@@ -37,11 +37,7 @@ class SettingsDialogTest(WineTestCase):
 
     def test_the_sensors_source_has_one_too(self):
         run = self.start(["recorddriver", "sensors"], driver="RecordDriver")
-        run.command(CONFIGURE_PLUGINS)
-        plugins = self.desktop.wait_window("Dialog")
-        self.desktop.control("select-text", plugins, LIST, "Sensors")
-        self.desktop.control("click", plugins, CONFIGURE)
-        dialog = self.desktop.wait_window("Sensors")
+        plugins, dialog = self.configure_source(run, "Sensors")
         wait_until(lambda: "1000" in self.desktop.controls(dialog)[INTERVAL], "the default interval")
         self.desktop.control("settext", dialog, INTERVAL, "2000")
         self.desktop.control("settext", dialog, EXCLUDE, "nvme")
