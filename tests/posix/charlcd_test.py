@@ -73,7 +73,8 @@ class SerialLcd(harness.Case):
         self.assertIn("Serial LCD: " + work.file("ttyLCD") + " is back", work.log())
         status, _, _ = harness.stop(process)
         self.assertEqual(status, 0)
-        self.assertEqual(lcd.text()[0].rstrip(), "Good Bye!")
+        # The farewell may still sit in the pseudo-terminal when the process has gone.
+        self.wait_text(lcd, "Good Bye!", row=0)
 
     def test_an_unchanged_screen_sends_nothing(self):
         work, lcd = self.setup(screens=STATIC, plugins=("serial-lcd",))

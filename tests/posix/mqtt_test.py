@@ -137,6 +137,7 @@ class Mqtt(harness.Case):
         broker.publish("sensors/kitchen", '{"sensor": {"temp": 1, "temp": 23.5}}')
         wait_for(lambda: shown().get("Json") == "23.5", "the last of duplicate keys")
         self.assertEqual(sum(line.startswith("MQTT: " + invalid) for line in work.log()), 1, work.log())
+        wait_for(lambda: "MQTT: a message on MQTT.Json is good again" in work.log(), "the line for the good one")
         broker.publish("sensors/kitchen", "[" * 10000 + "]" * 10000)
         wait_for(lambda: sum(line.startswith("MQTT: " + invalid.replace("not valid JSON", "nested deeper"))
                              for line in work.log()) == 1, "a line for the next bad message")

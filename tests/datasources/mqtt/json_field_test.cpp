@@ -1,5 +1,5 @@
-// The MQTT source's JSON field extractor: what it takes out of a received
-// payload, and the reason it gives for one it refuses.
+// What the MQTT source makes of a JSON message: the field extractor and the
+// limits of the parser it shares with the Sensors source.
 #include <gtest/gtest.h>
 
 #include <string>
