@@ -44,6 +44,7 @@ public:
     {
         panel_.UpdateRegion(frame, x, y, width, height);
     }
+    void Listening() override { device_->Listening(); }
     void Take(bool everything) override { everything ? panel_.Redraw() : panel_.Sync(); }
     panelcore::Transport::Sent Send(panelcore::Transport& transport) override { return batch_.SendTo(transport); }
 

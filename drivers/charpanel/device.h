@@ -42,6 +42,8 @@ public:
     // no scrolling or wrapping, blank. Called at start and after the panel
     // came back.
     virtual void Init() = 0;
+    // The next Init is one the module surely hears (see panelcore::Model).
+    virtual void Listening() {}
     // Blanks the panel; the cursor goes to the top left.
     virtual void Clear() = 0;
     virtual void MoveTo(std::uint32_t column, std::uint32_t row) = 0;

@@ -3,6 +3,7 @@
 // How a panel's bytes travel: a serial port, an I2C bus, a TCP connection,
 // or memory in tests. Open and Close may be called again and again as the
 // device comes and goes; only the supervisor's worker thread calls these.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +24,22 @@ public:
     // Waits a bounded time for what was sent to leave (before closing).
     virtual void Drain() {}
     virtual void Close() = 0;
+    // Why the device was Lost, for the log; empty when there is nothing to add.
+    virtual std::string LostWhy() const { return {}; }
+
+    // A transport that can tell when an idle device needs attention (a
+    // connection that hangs up) lets the worker wait in WaitForDevice rather
+    // than on its own: true when the device did something, false at `until`
+    // or on Wake. Wake is safe from any thread; a Wake before the wait ends
+    // the next one.
+    virtual bool Watches() const { return false; }
+    virtual bool WaitForDevice(std::chrono::steady_clock::time_point /*until*/) { return false; }
+    virtual void Wake() {}
+    // After WaitForDevice said the device did something: takes in what it
+    // sent; Lost when it went away.
+    virtual Sent Attend() { return Sent::All; }
+    // From Stop, on any thread: Open gives up and waits end soon, for good.
+    virtual void Interrupt() {}
 };
 
 } // namespace panelcore

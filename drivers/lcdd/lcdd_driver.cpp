@@ -1,98 +1,64 @@
 // "LCDd server": shows Glancer's screens on any display an LCDd server (of
 // the LCDproc project) drives, as a client of its text protocol on TCP.
 // Settings, section "LCDd": Host (default 127.0.0.1), Port (default 13666).
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <memory>
 
-#include "drivers/lcdd/lcdd_client.h"
+#include "drivers/charpanel/char_model.h"
+#include "drivers/common/panel_driver.h"
+#include "drivers/lcdd/lcdd_link.h"
+#include "drivers/lcdd/lcdd_screen.h"
 #include "plugin/api/glancer_plugin.hpp"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 const char kName[] = "LCDd server";
 const char kSection[] = "LCDd";
 
-lcdd::Endpoint ReadEndpoint()
-{
-    const glancer::Settings settings(kSection, "LCDd");
-    lcdd::Endpoint endpoint;
-    endpoint.host = settings.Text("Host", endpoint.host);
-    endpoint.port = static_cast<std::uint16_t>(settings.Number("Port", endpoint.port, 1, 65535));
-    return endpoint;
-}
+const glancer::DeclaredSettings kSettings(kSection, "LCDd", {
+    glancer::setting::Text("Host", "Host name or address of the LCDd server", "127.0.0.1"),
+    glancer::setting::Number("Port", "Its TCP port", 13666, 1, 65535),
+});
 
-class LcddDriver : public glancer::DisplayDriver {
+class LcddDriver : public panelcore::PanelDriver {
 public:
-    ~LcddDriver() override { Shutdown(); }
-
     const char* Name() const override { return kName; }
 
+    // Learns the panel's size from the server's greeting, waiting a couple
+    // of seconds at most; 20 x 4 when there is no server.
     void Init() override
     {
-        if (client != nullptr)
+        if (Started())
             return;
-        client = std::make_unique<lcdd::LcddClient>(ReadEndpoint(), glancer::Services());
-        client->Start();
+        const glancer::SettingValues settings = kSettings.Read();
+        auto link = std::make_unique<lcdd::LcddLink>(settings.Text("Host"),
+                                                     static_cast<std::uint16_t>(settings.Number("Port")));
+        if (const std::optional<lcdd::Greeting> greeting = link->Connect())
+            size = charpanel::Geometry{std::min(greeting->columns, charpanel::kMaxColumns),
+                                       std::min(greeting->rows, charpanel::kMaxRows)};
+        const lcdd::LcddLink& greeted = *link;
+        auto model = std::make_unique<charpanel::CharModel>("LCDd", size, [&](charpanel::ByteSink& sink) {
+            return std::make_unique<lcdd::LcddScreen>(sink, size.columns, size.rows, greeted.Greeted());
+        });
+        // A server that greets and hangs up at once is called less and less
+        // often, and counts as back only once a connection has held.
+        panelcore::SupervisorOptions options{"LCDd", link->Where(), 500ms};
+        options.retryLongest = 15s;
+        options.settle = 10s;
+        options.sayWhen = true;
+        Start(std::move(link), std::move(model), std::move(options));
     }
 
-    void Shutdown() override
-    {
-        if (client != nullptr)
-            client->Stop();
-        client.reset();
-    }
-
-    bool Configure() override
-    {
-#ifdef _WIN32
-        return false; // no dialog yet: the settings are edited in the registry
-#else
-        const glancer::Settings settings(kSection, "LCDd");
-        const lcdd::Endpoint endpoint = ReadEndpoint();
-        std::string answer;
-        std::printf("LCDd server. An empty answer keeps the value in brackets.\n");
-        if (!glancer::Ask("Host", endpoint.host, answer))
-            return true;
-        if (!answer.empty())
-            settings.WriteText("Host", answer);
-        if (!glancer::Ask("Port (1..65535)", std::to_string(endpoint.port), answer) || answer.empty())
-            return true;
-        char* end = nullptr;
-        const long port = std::strtol(answer.c_str(), &end, 10);
-        if (*end == '\0' && port >= 1 && port <= 65535)
-            settings.WriteNumber("Port", static_cast<std::uint32_t>(port));
-        else
-            std::printf("\"%s\" is not a port number; Port is kept.\n", answer.c_str());
-        return true;
-#endif
-    }
+    bool Configure() override { return kSettings.Configure(kName); }
 
     // The server's size once Init has met it; 20 x 4 until then.
-    DisplayInfo GetDisplayInfo() override
-    {
-        return client != nullptr ? client->Info() : charpanel::InfoFor(charpanel::Geometry{});
-    }
-
-    void Clear() override
-    {
-        if (client != nullptr)
-            client->Clear();
-    }
-    void WriteText(const char* text, std::uint32_t x, std::uint32_t y) override
-    {
-        if (client != nullptr)
-            client->WriteText(text, x, y);
-    }
-    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
-                      std::uint32_t height) override
-    {
-        if (client != nullptr)
-            client->UpdateRegion(frame, x, y, width, height);
-    }
+    DisplayInfo GetDisplayInfo() override { return charpanel::InfoFor(size); }
 
 private:
-    std::unique_ptr<lcdd::LcddClient> client;
+    charpanel::Geometry size;
 };
 
 const glancer::About kAbout{kName,

@@ -97,22 +97,4 @@ std::optional<std::string> Complaints::Take(std::string_view line)
     return "LCDd: the server answered: " + shown;
 }
 
-bool Backoff::Settled(Clock::time_point now)
-{
-    if (now < settlesAt_)
-        return false;
-    settlesAt_ = Clock::time_point::max();
-    next_ = kFirst;
-    return true;
-}
-
-std::chrono::milliseconds Backoff::Failed(Clock::time_point now)
-{
-    Settled(now);
-    settlesAt_ = Clock::time_point::max();
-    const auto wait = next_;
-    next_ = std::min(next_ * 2, kLongest);
-    return wait;
-}
-
 } // namespace lcdd

@@ -1,11 +1,10 @@
 #pragma once
 
-// The parts of the LCDd client that read what the server says and decide
-// when to call it again, kept apart from the socket and the thread so that
-// each can be tested alone. The server is trusted with nothing: every
-// buffer has a cap and every number a range.
+// The parts of the LCDd client that read what the server says, kept apart
+// from the socket and the thread so that they can be tested alone. The
+// server is trusted with nothing: every buffer has a cap and every number a
+// range.
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -92,31 +91,6 @@ public:
 
 private:
     std::set<std::string, std::less<>> seen_;
-};
-
-// When to call the server again: kFirst after the first failure, twice as
-// long after each further one up to kLongest; a connection that holds
-// kSettle starts the count over.
-class Backoff {
-public:
-    using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kFirst{500};
-    static constexpr std::chrono::milliseconds kLongest{15000};
-    static constexpr std::chrono::seconds kSettle{10};
-
-    // A connection is up.
-    void Connected(Clock::time_point now) { settlesAt_ = now + kSettle; }
-    // True once, when the connection is up since kSettle at `now`.
-    bool Settled(Clock::time_point now);
-    // When Settled turns true; max() with no connection to wait for.
-    Clock::time_point SettlesAt() const { return settlesAt_; }
-    // An attempt failed, or the connection was lost, at `now`: how long to
-    // wait before the next attempt.
-    std::chrono::milliseconds Failed(Clock::time_point now);
-
-private:
-    std::chrono::milliseconds next_ = kFirst;
-    Clock::time_point settlesAt_ = Clock::time_point::max();
 };
 
 } // namespace lcdd

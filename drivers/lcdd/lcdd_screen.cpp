@@ -5,14 +5,23 @@
 
 namespace lcdd {
 
-LcddScreen::LcddScreen(std::uint32_t columns, std::uint32_t rows)
-    : columns_(columns), rows_(rows), cells_(std::size_t{columns} * rows, ' '), bars_(cells_.size(), 0), spans_(rows)
+LcddScreen::LcddScreen(charpanel::ByteSink& out, std::uint32_t columns, std::uint32_t rows, const Greeting& greeting)
+    : columns_(columns), rows_(rows), cells_(std::size_t{columns} * rows, ' '), bars_(cells_.size(), 0), spans_(rows),
+      out_(out), greeting_(greeting)
 {
     for (auto& row : spans_)
         row.reserve(columns);
 }
 
 void LcddScreen::Init()
+{
+    Put("client_set -name Glancer\nscreen_add Glancer\n"
+        "screen_set Glancer -name Glancer -priority foreground -heartbeat off\n");
+    cellHeight_ = greeting_.cellHeight;
+    Forget();
+}
+
+void LcddScreen::Forget()
 {
     std::fill(cells_.begin(), cells_.end(), std::uint8_t{' '});
     std::fill(bars_.begin(), bars_.end(), std::uint8_t{0});
@@ -31,7 +40,7 @@ void LcddScreen::Clear()
             if (bars_[std::size_t{row} * columns_ + column] != 0)
                 Command(false, 'b', column, row);
     }
-    Init();
+    Forget();
 }
 
 void LcddScreen::MoveTo(std::uint32_t column, std::uint32_t row)
@@ -109,12 +118,10 @@ void LcddScreen::ShowBar(std::uint32_t column, std::uint32_t row)
     } else {
         if (bars_[at] == 0)
             Command(true, 'b', column, row);
-        if (out_ != nullptr) {
-            char line[80];
-            std::snprintf(line, sizeof line, "widget_set %s b%ux%u %u %u %u\n", kScreenId, column, row, column + 1,
-                          row + 1, (height * cellHeight_ + 7) / 8);
-            out_->append(line);
-        }
+        char line[80];
+        std::snprintf(line, sizeof line, "widget_set %s b%ux%u %u %u %u\n", kScreenId, column, row, column + 1,
+                      row + 1, (height * cellHeight_ + 7) / 8);
+        Put(line);
     }
     bars_[at] = static_cast<std::uint8_t>(height);
 }
@@ -171,32 +178,29 @@ void LcddScreen::ShowText(std::uint32_t row, std::uint32_t start, std::uint32_t 
 
 void LcddScreen::SetSpan(std::uint32_t row, const Span& span)
 {
-    if (out_ == nullptr)
-        return;
     char head[64];
     std::snprintf(head, sizeof head, "widget_set %s s%u %u %u \"", kScreenId, span.id, span.start + 1, row + 1);
-    out_->append(head);
+    std::string line = head;
     const std::uint8_t* cells = cells_.data() + std::size_t{row} * columns_;
     for (std::uint32_t column = span.start; column < span.end; ++column) {
         const char c = static_cast<char>(cells[column]);
         if (c == '"' || c == '\\')
-            out_->push_back('\\');
-        out_->push_back(c);
+            line.push_back('\\');
+        line.push_back(c);
     }
-    out_->append("\"\n");
+    line.append("\"\n");
+    Put(line);
 }
 
 void LcddScreen::Command(bool add, char kind, std::uint32_t id, std::uint32_t row)
 {
-    if (out_ == nullptr)
-        return;
     const char* verb = add ? "widget_add" : "widget_del";
     char line[80];
     if (kind == 'b') // bars are named by their cell
         std::snprintf(line, sizeof line, "%s %s b%ux%u%s\n", verb, kScreenId, id, row, add ? " vbar" : "");
     else
         std::snprintf(line, sizeof line, "%s %s s%u%s\n", verb, kScreenId, id, add ? " string" : "");
-    out_->append(line);
+    Put(line);
 }
 
 } // namespace lcdd

@@ -3,15 +3,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "drivers/charpanel/device.h"
+#include "drivers/lcdd/lcdd_protocol.h"
 
 namespace lcdd {
 
 // The screen Glancer keeps on an LCDd server, as the character-panel layer
 // sees a device: it turns cursor moves and runs into LCDd widget commands,
-// appended to a text the connection sends.
+// put to the batch the connection sends.
 //
 // Text goes into string widgets, one per run of text; a run that touches
 // others merges with them, so widgets never overlap. Clients cannot define
@@ -22,14 +24,11 @@ class LcddScreen : public charpanel::Device {
 public:
     static constexpr char kScreenId[] = "Glancer";
 
-    LcddScreen(std::uint32_t columns, std::uint32_t rows);
+    // `greeting` is the current connection's: bar lengths count in its
+    // cell height.
+    LcddScreen(charpanel::ByteSink& out, std::uint32_t columns, std::uint32_t rows, const Greeting& greeting);
 
-    // Where the commands go; null drops them (no server to send to).
-    void SetOutput(std::string* output) { out_ = output; }
-    // The server's cell height in pixels, which bar lengths count in.
-    void SetCellHeight(std::uint32_t pixels) { cellHeight_ = pixels; }
-
-    // A fresh screen on the server: nothing on it yet.
+    // A fresh connection: names the client, adds Glancer's screen, empty.
     void Init() override;
     void Clear() override;
     void MoveTo(std::uint32_t column, std::uint32_t row) override;
@@ -46,6 +45,8 @@ private:
         std::uint32_t id;
     };
 
+    void Forget(); // nothing shown
+    void Put(std::string_view text) { out_.Put(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()); }
     std::uint32_t BarHeight(std::uint8_t code) const; // 0..8; 0 for text
     bool IsBar(std::uint8_t code) const { return code < charpanel::kGlyphSlots || code == charpanel::kFullBlock; }
     void ShowBar(std::uint32_t column, std::uint32_t row);
@@ -64,7 +65,8 @@ private:
     std::uint32_t cellHeight_ = 8;
     std::uint32_t column_ = 0;
     std::uint32_t row_ = 0;
-    std::string* out_ = nullptr;
+    charpanel::ByteSink& out_;
+    const Greeting& greeting_;
 };
 
 } // namespace lcdd

@@ -46,8 +46,8 @@ void MatrixOrbital::Init()
         Command(kBacklightOn, 0);
     else
         Command(kBacklightOff);
-    if (settingInits_ > 0) {
-        --settingInits_;
+    if (listening_ && !settingsSent_) {
+        settingsSent_ = true;
         if (options_.contrast >= 0)
             Command(kContrast, static_cast<std::uint8_t>(options_.contrast));
         if (options_.brightness >= 0)

@@ -22,6 +22,7 @@ public:
         SetCharset(options.charset);
     }
 
+    void Listening() override { listening_ = true; }
     void Init() override;
     void Clear() override;
     void MoveTo(std::uint32_t column, std::uint32_t row) override;
@@ -35,10 +36,12 @@ private:
 
     charpanel::ByteSink& sink_;
     Options options_;
-    // Contrast and brightness go with the first open's set-up and its redraw
-    // once a resetting backpack listens, never at reconnects: some
-    // backpacks store them in EEPROM, which a flapping cable would wear out.
-    int settingInits_ = 2;
+    // Contrast and brightness go once per run, with the first set-up the
+    // module surely hears (a resetting backpack misses the one at the open),
+    // never at reconnects: some backpacks store them in EEPROM, which a
+    // flapping cable would wear out.
+    bool listening_ = false;
+    bool settingsSent_ = false;
 };
 
 } // namespace seriallcd

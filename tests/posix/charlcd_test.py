@@ -42,7 +42,7 @@ class SerialLcd(harness.Case):
                          f"{text!r} on the panel (shows {lcd.text()})", timeout)
 
     def test_demo_reads_on_a_20x4_and_survives_a_replug(self):
-        work, lcd = self.setup()
+        work, lcd = self.setup(settings={"Contrast": 40, "Brightness": 200})
         process = work.start()
         self.wait_text(lcd, "Glancer demo", row=0)
         self.assertIsNone(lcd.lcd.backlight is False or None)
@@ -71,6 +71,9 @@ class SerialLcd(harness.Case):
         lcd.plug()
         harness.wait_for(lambda: "".join(lcd.text()).strip(), "the picture again", timeout=10)
         self.assertIn("Serial LCD: " + work.file("ttyLCD") + " is back", work.log())
+        # Past the redraw once a resetting backpack would listen.
+        harness.wait_for(lambda: lcd.lcd.setups >= 2, "the set-up again once a resetting backpack would listen")
+        self.assertEqual(lcd.stored, [(0x50, 40), (0x99, 200)], "contrast and brightness once, not at the replug")
         status, _, _ = harness.stop(process)
         self.assertEqual(status, 0)
         # The farewell may still sit in the pseudo-terminal when the process has gone.

@@ -2,6 +2,7 @@
 // limits of the parser it shares with the Sensors source.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "datasources/common/json_text.h"

@@ -2,11 +2,14 @@
 // over the transport in memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "drivers/common/supervisor.h"
@@ -61,9 +64,20 @@ private:
     bool open = true;
 };
 
-std::vector<std::string> Sent(MemoryTransport<Device>& bus)
+// One so slow that the next drawing call has always come by the time it
+// took the last picture.
+struct BusyDevice : Device {
+    void Write(const std::uint8_t* bytes, std::size_t count)
+    {
+        Device::Write(bytes, count);
+        drawAgain();
+    }
+    std::function<void()> drawAgain;
+};
+
+template <class Module> std::vector<std::string> Sent(MemoryTransport<Module>& bus)
 {
-    return bus.With([](Device& device) { return device.sent; });
+    return bus.With([](Module& device) { return device.sent; });
 }
 
 TEST(Supervisor, ASlowDeviceGetsTheLatestPictureNotAQueue)
@@ -98,6 +112,55 @@ TEST(Supervisor, SendsEverythingAgainWhenTheDeviceMayHaveMissedIt)
     ASSERT_TRUE(testenv::WaitFor([&] { return Sent(bus).size() == 2; }));
     EXPECT_EQ(Sent(bus), (std::vector<std::string>{"*hi", "*hi"}));
     supervisor.Stop();
+}
+
+TEST(Supervisor, SendsEverythingAgainEvenWhileDrawingCallsKeepComing)
+{
+    panelcore::Supervisor* supervisor = nullptr;
+    int drawn = 0; // the worker's
+    MemoryTransport<BusyDevice> bus{BusyDevice{{}, [&] {
+        const std::string text = std::to_string(++drawn);
+        supervisor->Draw([&](panelcore::Model& m) { m.WriteText(text.c_str(), 0, 0); });
+    }}};
+    TextModel model;
+    panelcore::Supervisor busy(bus, model, {"Panel", "dev", 10ms, 30ms});
+    supervisor = &busy;
+    busy.Start();
+    const auto redraws = [&] {
+        const std::vector<std::string> sent = Sent(bus);
+        return std::count_if(sent.begin(), sent.end(), [](const std::string& s) { return s.rfind('*', 0) == 0; });
+    };
+    EXPECT_TRUE(testenv::WaitFor([&] { return redraws() >= 2; })) << "the one after the open, then the resend";
+    busy.Stop();
+}
+
+TEST(SupervisorBackoff, DoublesUpToItsLongestAndStartsOverOnceTheDeviceHeld)
+{
+    panelcore::Backoff backoff(500ms, 15s, 10s);
+    const auto now = panelcore::Backoff::Clock::time_point{} + 1h;
+    std::vector<long long> waits;
+    for (int i = 0; i < 7; ++i)
+        waits.push_back(backoff.Failed(now).count());
+    EXPECT_EQ(waits, (std::vector<long long>{500, 1000, 2000, 4000, 8000, 15000, 15000}));
+
+    // A server that greets and hangs up does not start the count over.
+    backoff.Delivered(now);
+    EXPECT_EQ(backoff.Failed(now + 9s), 15s);
+    EXPECT_FALSE(backoff.HeldAt());
+
+    backoff.Delivered(now);
+    backoff.Delivered(now + 5s); // the settle counts from the first
+    EXPECT_EQ(backoff.HeldAt(), now + 10s);
+    EXPECT_EQ(backoff.Failed(now + 10s), 500ms);
+    EXPECT_EQ(backoff.Failed(now + 11s), 1s);
+
+    // Without a settle, any picture that went out starts it over.
+    panelcore::Backoff plain(1s, 10s, 0ms);
+    for (int i = 0; i < 5; ++i)
+        plain.Failed(now);
+    EXPECT_EQ(plain.Failed(now), 10s) << "an absent device is tried every 10 s at most, 0.1 wake-ups a second";
+    plain.Delivered(now);
+    EXPECT_EQ(plain.Failed(now), 1s);
 }
 
 } // namespace

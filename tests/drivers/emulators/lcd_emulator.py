@@ -17,8 +17,9 @@ class SerialLcd:
     """Decodes the command set: 0xFE starts a command, other bytes are shown
     at the cursor, which stops at the row's end (line wrap off)."""
 
-    def __init__(self, columns=20, rows=4):
+    def __init__(self, columns=20, rows=4, stored=None):
         self.columns, self.rows = columns, rows
+        self.stored = [] if stored is None else stored  # contrast and brightness commands, as EEPROM writes
         self.cells = [[0x20] * columns for _ in range(rows)]
         self.glyphs = {slot: [0] * 8 for slot in range(8)}
         self.cursor = (0, 0)
@@ -26,6 +27,7 @@ class SerialLcd:
         self.pending = b""
         self.unknown = set()
         self.clears = 0
+        self.setups = 0  # blink off starts every set-up
 
     def feed(self, data):
         data = self.pending + data
@@ -60,6 +62,10 @@ class SerialLcd:
             self.glyphs[args[0] & 7] = list(args[1:])
         elif code in (0x42, 0x46):
             self.backlight = code == 0x42
+        elif code == 0x54:
+            self.setups += 1
+        elif code in (0x50, 0x99):
+            self.stored.append((code, args[0]))
         elif code not in (0x44, 0x4B, 0x52, 0x54, 0x50, 0x99):
             self.unknown.add(code)
 
@@ -111,14 +117,15 @@ class PtyPanel(pty_link.PtyLink):
         super().__init__(link)
         self.deaf_seconds = deaf_seconds
         self.deaf_until = None
-        self.lcd = SerialLcd(columns, rows)
+        self.stored = []  # what reached the EEPROM of every module plugged in
+        self.lcd = SerialLcd(columns, rows, self.stored)
         self.lock = threading.Lock()
         self.log = []  # (monotonic time, byte count, whether a clear came) per read
         self.plug()
 
     def fresh(self):
         """A module plugged in afresh: blank, nothing defined."""
-        self.lcd = SerialLcd(self.lcd.columns, self.lcd.rows)
+        self.lcd = SerialLcd(self.lcd.columns, self.lcd.rows, self.stored)
         self.deaf_until = None
 
     def take(self, data):

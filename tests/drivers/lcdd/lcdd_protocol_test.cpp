@@ -76,29 +76,6 @@ TEST(LcddServerText, IsEscapedCutAndLoggedOnceEach)
     EXPECT_EQ(logged, lcdd::Complaints::kMost);
 }
 
-TEST(LcddBackoff, DoublesUpToItsLongestAndStartsOverOnceAConnectionHeld)
-{
-    lcdd::Backoff backoff;
-    auto now = lcdd::Backoff::Clock::time_point{} + 1h;
-    std::vector<long long> waits;
-    for (int i = 0; i < 7; ++i)
-        waits.push_back(backoff.Failed(now).count());
-    EXPECT_EQ(waits, (std::vector<long long>{500, 1000, 2000, 4000, 8000, 15000, 15000}));
-
-    // A server that greets and hangs up does not start the count over.
-    backoff.Connected(now);
-    EXPECT_FALSE(backoff.Settled(now + 9s));
-    EXPECT_EQ(backoff.Failed(now + 9s), 15s);
-
-    backoff.Connected(now);
-    EXPECT_EQ(backoff.SettlesAt(), now + 10s);
-    EXPECT_TRUE(backoff.Settled(now + 10s));
-    EXPECT_FALSE(backoff.Settled(now + 11s)); // once
-    EXPECT_EQ(backoff.Failed(now + 20s), 500ms);
-    backoff.Connected(now);
-    EXPECT_EQ(backoff.Failed(now + 30s), 500ms); // held, though nobody asked Settled
-}
-
 TEST(LcddPieces, EndAtALineEndAndStayUnderTheServersReadSize)
 {
     std::string batch;

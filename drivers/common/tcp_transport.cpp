@@ -1,4 +1,4 @@
-#include "drivers/lcdd/line_socket.h"
+#include "drivers/common/tcp_transport.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -16,7 +16,9 @@
 #include <cstring>
 #endif
 
-namespace lcdd {
+#include <algorithm>
+
+namespace panelcore {
 
 namespace {
 
@@ -85,18 +87,22 @@ int OpenNative(const addrinfo& at)
 }
 #endif
 
-int Remaining(LineSocket::Clock::time_point deadline)
+int Remaining(TcpTransport::Clock::time_point deadline)
 {
-    if (deadline == LineSocket::Clock::time_point::max())
+    if (deadline == TcpTransport::Clock::time_point::max())
         return -1;
     // Rounded up, so that a wait never ends just before its deadline.
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - LineSocket::Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - TcpTransport::Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+constexpr auto kLastFlush = std::chrono::seconds(1); // once interrupted, for what is still to go
+
 } // namespace
 
-LineSocket::LineSocket()
+TcpTransport::TcpTransport(std::string host, std::uint16_t port, std::chrono::milliseconds connectTimeout,
+                           std::chrono::milliseconds stallLimit)
+    : host_(std::move(host)), port_(port), connectTimeout_(connectTimeout), stallLimit_(stallLimit)
 {
 #ifdef _WIN32
     WSADATA data;
@@ -105,7 +111,7 @@ LineSocket::LineSocket()
     OpenWaker();
 }
 
-LineSocket::~LineSocket()
+TcpTransport::~TcpTransport()
 {
     Close();
     if (waker_ != kNone)
@@ -115,16 +121,29 @@ LineSocket::~LineSocket()
 #endif
 }
 
-bool LineSocket::Connect(const std::string& host, std::uint16_t port, Clock::time_point deadline, std::string& error)
+bool TcpTransport::Open(std::string& reason)
+{
+    lostWhy_.clear();
+    if (Connect(Clock::now() + connectTimeout_, reason))
+        return true;
+    reason = "cannot be reached (" + reason + ")";
+    return false;
+}
+
+bool TcpTransport::Connect(Clock::time_point deadline, std::string& error)
 {
     Close();
+    if (Interrupted()) {
+        error = "stopped";
+        return false;
+    }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    const int resolved = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    const int resolved = getaddrinfo(host_.c_str(), std::to_string(port_).c_str(), &hints, &found);
     if (resolved != 0) {
-        error = "cannot resolve " + host + " (" + gai_strerror(resolved) + ")";
+        error = "cannot resolve " + host_ + ": " + gai_strerror(resolved);
         return false;
     }
     error = "no address";
@@ -156,52 +175,101 @@ bool LineSocket::Connect(const std::string& host, std::uint16_t port, Clock::tim
     return true;
 }
 
-void LineSocket::Close()
+void TcpTransport::Close()
 {
     if (fd_ != kNone)
         CloseNative(fd_);
     fd_ = kNone;
 }
 
-long LineSocket::Send(const char* data, std::size_t size, std::string& error)
+TcpTransport::Sent TcpTransport::Lost(std::string why)
 {
-    const auto sent = send(fd_, data, static_cast<int>(size), kSendFlags);
-    if (sent >= 0)
-        return static_cast<long>(sent);
-    const int code = LastError();
-    if (WouldBlock(code))
-        return 0;
-    error = ErrorText(code);
-    return -1;
+    lostWhy_ = std::move(why);
+    return Sent::Lost;
 }
 
-bool LineSocket::Receive(std::string& in, std::string& error)
+TcpTransport::Sent TcpTransport::Send(const std::uint8_t* bytes, std::size_t count)
 {
-    char buffer[4096];
+    Read();
+    return SendAll(bytes, count);
+}
+
+TcpTransport::Sent TcpTransport::Attend()
+{
+    Read();
+    return SendAll(nullptr, 0);
+}
+
+void TcpTransport::Read()
+{
+    std::uint8_t buffer[4096];
     for (std::size_t taken = 0; taken < kMostRead;) {
-        const auto got = recv(fd_, buffer, sizeof buffer, 0);
-        if (got > 0) {
-            in.append(buffer, static_cast<std::size_t>(got));
-            taken += static_cast<std::size_t>(got);
+        const std::size_t got = Receive(buffer, sizeof buffer);
+        if (got == 0)
+            return;
+        Heard(buffer, got);
+        taken += got;
+    }
+}
+
+TcpTransport::Sent TcpTransport::SendAll(const std::uint8_t* bytes, std::size_t count)
+{
+    if (fd_ == kNone || !lostWhy_.empty())
+        return Sent::Lost;
+    auto stalledAt = Clock::now() + stallLimit_;
+    while (count > 0) {
+        if (!lostWhy_.empty())
+            return Sent::Lost;
+        const auto sent = send(fd_, reinterpret_cast<const char*>(bytes), static_cast<int>(count), kSendFlags);
+        if (sent > 0) {
+            bytes += sent;
+            count -= static_cast<std::size_t>(sent);
+            stalledAt = Clock::now() + stallLimit_;
             continue;
         }
-        if (got == 0) {
-            error = "the server closed the connection";
-            return false;
-        }
-        const int code = LastError();
-        if (WouldBlock(code))
-            return true; // an interrupted read comes again with the next poll
-        error = ErrorText(code);
-        return false;
+        const int code = sent < 0 ? LastError() : 0;
+        if (sent < 0 && !WouldBlock(code))
+            return Lost(ErrorText(code));
+        if (Interrupted())
+            stalledAt = std::min(stalledAt, Clock::now() + kLastFlush);
+        if (Clock::now() >= stalledAt)
+            return Lost("the server stopped reading");
+        // What the server says meanwhile is read, so that neither end
+        // waits for the other (and a reply does not end every wait).
+        if (Wait(Event::Room, stalledAt))
+            Read();
     }
-    return true; // the rest waits for the next call
+    return Sent::All;
+}
+
+std::size_t TcpTransport::Receive(std::uint8_t* bytes, std::size_t capacity)
+{
+    if (fd_ == kNone || !lostWhy_.empty())
+        return 0;
+    const auto got = recv(fd_, reinterpret_cast<char*>(bytes), static_cast<int>(capacity), 0);
+    if (got > 0)
+        return static_cast<std::size_t>(got);
+    const int code = got < 0 ? LastError() : 0;
+    if (got == 0)
+        lostWhy_ = "the server closed the connection";
+    else if (!WouldBlock(code)) // an interrupted read comes again with the next poll
+        lostWhy_ = ErrorText(code);
+    return 0;
+}
+
+bool TcpTransport::AwaitData(Clock::time_point deadline)
+{
+    while (!Interrupted() && Clock::now() < deadline) {
+        if (Wait(Event::Data, deadline))
+            return true;
+    }
+    return false;
 }
 
 // The waker is a datagram socket connected to itself: a byte sent to it makes
 // the wait's poll return. Winsock polls only sockets, so the same trick
 // serves both systems.
-void LineSocket::OpenWaker()
+void TcpTransport::OpenWaker()
 {
     sockaddr_in at{};
     at.sin_family = AF_INET;
@@ -219,19 +287,19 @@ void LineSocket::OpenWaker()
     }
 }
 
-void LineSocket::Wake()
+void TcpTransport::Wake()
 {
     if (waker_ != kNone)
         send(waker_, "w", 1, kSendFlags); // when it is full, a wake is pending anyway
 }
 
-void LineSocket::Interrupt()
+void TcpTransport::Interrupt()
 {
     interrupted_ = true;
     Wake();
 }
 
-bool LineSocket::Wait(Event event, Clock::time_point deadline)
+bool TcpTransport::Wait(Event event, Clock::time_point deadline)
 {
 #ifdef POLLRDHUP
     constexpr short kHangup = POLLRDHUP;
@@ -252,4 +320,4 @@ bool LineSocket::Wait(Event event, Clock::time_point deadline)
     return ready > 0 && waits[0].revents != 0;
 }
 
-} // namespace lcdd
+} // namespace panelcore
