@@ -46,7 +46,8 @@
  *                         shown in a Windows dialog from one list (included
  *                         here);
  *   glancer_kit.hpp       for data sources with threads of their own: the
- *                         latest values, a worker thread, a trouble reporter.
+ *                         latest values, a worker thread, a trouble reporter;
+ *   glancer_plugin_detail.hpp  the bodies and C tables behind this page.
  *
  * Checking level: GLANCER_CHECKS is 1 unless NDEBUG is defined. At 1 a
  * misuse of the helper (a value of the wrong type, a variable added after

@@ -3,6 +3,7 @@ Windows one under Wine (tests/wine): waiting for an effect, a free port,
 and screen files."""
 import os
 import socket
+import threading
 import time
 
 TIMEOUT = 30  # seconds for anything the program should do by itself; sanitizer builds are slow
@@ -26,6 +27,30 @@ def free_port():
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         return probe.getsockname()[1]
+
+
+class LoopbackServer(threading.Thread):
+    """A TCP server on a free loopback port (`port`): its thread hands each
+    client that connects to accepted(client) until close()."""
+
+    def __init__(self):
+        super().__init__(daemon=True)
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+
+    def run(self):
+        while True:
+            try:
+                client, _ = self.listener.accept()
+            except OSError:
+                return
+            self.accepted(client)
+
+    def accepted(self, client):
+        raise NotImplementedError
+
+    def close(self):
+        self.listener.close()
 
 
 def screen(name, items, flag=None):

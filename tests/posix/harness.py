@@ -12,7 +12,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 # Shared with the Wine suite.
-from e2e import TIMEOUT, free_port, next_screen, screen, screen_files, value_rows, wait_for  # noqa: E402,F401
+from e2e import (TIMEOUT, LoopbackServer, free_port, next_screen, screen, screen_files,  # noqa: E402,F401
+                 value_rows, wait_for)
 
 GLANCER = PLUGINS = EXAMPLES = None
 

@@ -20,29 +20,22 @@ SCREENS = harness.screen_files(main=harness.screen(
 MEMORY_LIMIT_KB = 10 * 1024
 
 
-class Server(threading.Thread):
+class Server(harness.LoopbackServer):
     """Greets and reads what it is sent; after turn(behaviour) each client
     gets `behaviour` instead. Counts bytes both ways and when clients came."""
 
     def __init__(self):
-        super().__init__(daemon=True)
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.port = self.listener.getsockname()[1]
+        super().__init__()
         self.behaviour, self.lock = "greet", threading.Lock()
         self.clients, self.every, self.came, self.sent, self.heard = [], [], [], 0, b""
         self.start()
 
-    def run(self):
-        while True:
-            try:
-                client, _ = self.listener.accept()
-            except OSError:
-                return
-            with self.lock:
-                self.came.append(time.monotonic())
-                self.clients.append(client)
-                self.every.append(client)
-            threading.Thread(target=self.serve, args=(client, self.behaviour), daemon=True).start()
+    def accepted(self, client):
+        with self.lock:
+            self.came.append(time.monotonic())
+            self.clients.append(client)
+            self.every.append(client)
+        threading.Thread(target=self.serve, args=(client, self.behaviour), daemon=True).start()
 
     def serve(self, client, behaviour):
         try:
@@ -95,7 +88,7 @@ class Server(threading.Thread):
                 pass  # closed already
 
     def close(self):
-        self.listener.close()
+        super().close()
         self.turn("greet")
         for client in self.every:
             client.close()

@@ -54,37 +54,30 @@ class Lcdd:
         self.process.wait()
 
 
-class Proxy(threading.Thread):
+class Proxy(harness.LoopbackServer):
     """Forwards one port to another and counts the bytes Glancer sends.
     With `target` None it is a server of its own: it greets with `greeting`
     and then never reads again."""
 
     def __init__(self, target, greeting=None):
-        super().__init__(daemon=True)
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.port = self.listener.getsockname()[1]
+        super().__init__()
         self.target, self.greeting, self.sent = target, greeting, 0
         self.held = []
         self.start()
 
-    def run(self):
-        while True:
-            try:
-                client, _ = self.listener.accept()
-            except OSError:
-                return
-            if self.target is None:
-                client.recv(100)
-                client.sendall(self.greeting)
-                self.held.append(client)
-                continue  # kept open, never read: the server has stopped reading
-            try:
-                server = socket.create_connection(("127.0.0.1", self.target))
-            except OSError:
-                client.close()  # as if nothing listened
-                continue
-            threading.Thread(target=self.pump, args=(client, server, True), daemon=True).start()
-            threading.Thread(target=self.pump, args=(server, client, False), daemon=True).start()
+    def accepted(self, client):
+        if self.target is None:
+            client.recv(100)
+            client.sendall(self.greeting)
+            self.held.append(client)
+            return  # kept open, never read: the server has stopped reading
+        try:
+            server = socket.create_connection(("127.0.0.1", self.target))
+        except OSError:
+            client.close()  # as if nothing listened
+            return
+        threading.Thread(target=self.pump, args=(client, server, True), daemon=True).start()
+        threading.Thread(target=self.pump, args=(server, client, False), daemon=True).start()
 
     def pump(self, source, sink, count):
         try:
@@ -98,7 +91,8 @@ class Proxy(threading.Thread):
             end.close()
 
     def close(self):
-        for end in [self.listener] + self.held:
+        super().close()
+        for end in self.held:
             end.close()
 
 

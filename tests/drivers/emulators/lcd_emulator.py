@@ -1,14 +1,11 @@
 """An emulated character LCD on a Matrix Orbital serial backpack, fed from the
 master side of a pseudo-terminal: what a real module would show (characters
 and the eight user characters) and every byte that reached it."""
-import os
-import select
-import struct
 import threading
 import time
-import zlib
 
 import panel
+import pty_link
 
 # A00 character ROM codes that texts and pictures use, as Unicode.
 ROM = {0xDF: "\u00b0", 0xE4: "\u00b5", 0xFF: "\u2588", 0x5C: "\u00a5", 0xA5: "\u00b7", 0xE1: "\u00e4",
@@ -108,84 +105,39 @@ class SerialLcd:
                 for y, line in enumerate(self.cell_pixels(self.cells[row][column])):
                     for x, on in enumerate(line):
                         image[border + row * pitch_y + y][border + column * pitch_x + x] = lit if on else dot
-        raw = b"".join(b"\0" + bytes(c for pixel in line for pixel_x in range(scale) for c in pixel) * 1
-                       for line in image for _ in range(scale))
-
-        def chunk(kind, data):
-            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-        header = struct.pack(">IIBBBBB", width * scale, height * scale, 8, 2, 0, 0, 0)
-        with open(path, "wb") as file:
-            file.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) +
-                       chunk(b"IEND", b""))
+        pty_link.write_png(path, [[pixel for pixel in line for _ in range(scale)] for line in image for _ in range(scale)])
 
 
-class PtyPanel:
-    """A pseudo-terminal whose slave is reached through a symbolic link (as
-    /dev/serial/by-id names are); a thread reads the master into a SerialLcd.
-    unplug() closes the master, plug() makes a new pair behind the link.
-    With deaf_seconds it acts like a backpack that resets when the port
-    opens: what arrives in that time from the first byte on is lost."""
+class PtyPanel(pty_link.PtyLink):
+    """A SerialLcd behind a pseudo-terminal (see PtyLink). With deaf_seconds
+    it acts like a backpack that resets when the port opens: what arrives
+    in that time from the first byte on is lost."""
 
     def __init__(self, link, columns=20, rows=4, deaf_seconds=0):
-        self.link = link
+        super().__init__(link)
         self.deaf_seconds = deaf_seconds
         self.deaf_until = None
         self.stored = []  # what reached the EEPROM of every module plugged in
         self.lcd = SerialLcd(columns, rows, self.stored)
         self.lock = threading.Lock()
         self.log = []  # (monotonic time, byte count, whether a clear came) per read
-        self.reading = True
-        self.master = None
-        self.thread = None
         self.plug()
 
-    def plug(self):
+    def fresh(self):
         """A module plugged in afresh: blank, nothing defined."""
         self.lcd = SerialLcd(self.lcd.columns, self.lcd.rows, self.stored)
         self.deaf_until = None
-        self.master, slave = os.openpty()
-        name = os.ttyname(slave)
-        os.close(slave)
-        if os.path.lexists(self.link):
-            os.remove(self.link)
-        os.symlink(name, self.link)
-        self.running = True
-        self.thread = threading.Thread(target=self._read, args=(self.master,), daemon=True)
-        self.thread.start()
 
-    def unplug(self):
-        self.running = False
-        self.thread.join()
-        os.close(self.master)
-        self.master = None
-
-    def close(self):
-        if self.master is not None:
-            self.unplug()
-
-    def _read(self, master):
-        while self.running:
-            if not self.reading:
-                time.sleep(0.02)
-                continue
-            ready, _, _ = select.select([master], [], [], 0.05)
-            if not ready:
-                continue
-            try:
-                data = os.read(master, 4096)
-            except OSError:  # no slave open at the moment
-                time.sleep(0.02)
-                continue
-            now = time.monotonic()
-            if self.deaf_seconds and self.deaf_until is None:
-                self.deaf_until = now + self.deaf_seconds
-            if self.deaf_until is not None and now < self.deaf_until:
-                continue
-            with self.lock:
-                clears = self.lcd.clears
-                self.lcd.feed(data)
-                self.log.append((time.monotonic(), len(data), self.lcd.clears > clears))
+    def take(self, data):
+        now = time.monotonic()
+        if self.deaf_seconds and self.deaf_until is None:
+            self.deaf_until = now + self.deaf_seconds
+        if self.deaf_until is not None and now < self.deaf_until:
+            return
+        with self.lock:
+            clears = self.lcd.clears
+            self.lcd.feed(data)
+            self.log.append((time.monotonic(), len(data), self.lcd.clears > clears))
 
     def text(self):
         with self.lock:

@@ -5,12 +5,11 @@ The screen keeps its picture in its native portrait memory. Each revision
 is told an orientation of its own; the viewer, holding the screen turned
 by `quarters` clockwise, sees that memory turned back."""
 import os
-import select
 import struct
 import threading
 import time
-import tty
-import zlib
+
+import pty_link
 
 
 def rgb565(rrggbb):
@@ -230,73 +229,34 @@ def write_png(rows, path):
     """RGB565 rows as an 8-bit RGB PNG."""
     def rgb(value):
         r, g, b = value >> 11 & 31, value >> 5 & 63, value & 31
-        return bytes(((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)))
+        return (r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)
 
-    raw = b"".join(b"\0" + b"".join(rgb(v) for v in row) for row in rows)
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    header = struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 2, 0, 0, 0)
-    with open(path, "wb") as file:
-        file.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) +
-                   chunk(b"IEND", b""))
+    pty_link.write_png(path, [[rgb(value) for value in row] for row in rows])
 
 
-class PtyScreen:
-    """A screen behind a pseudo-terminal reached through a symbolic link (as
-    /dev/serial/by-id names are); a thread reads the master concurrently,
-    since a pseudo-terminal holds only a few kilobytes. unplug() closes the
-    master (the port hangs up); plug() makes a fresh, blank screen."""
+class PtyScreen(pty_link.PtyLink):
+    """A screen behind a pseudo-terminal (see PtyLink), raw from the start:
+    it answers, and an echo would reach the driver. plug() makes a fresh,
+    blank screen."""
 
     def __init__(self, link, revision, **screen):
-        self.link = link
+        super().__init__(link, chunk=65536, raw=True)
         self.revision = revision
         self.options = screen
         self.lock = threading.Lock()
         self.log = []  # (monotonic time, byte count) per read
-        self.master = None
         self.plug()
 
-    def plug(self):
+    def fresh(self):
         self.screen = SmartScreen(self.revision, reply=self._reply, **self.options)
-        self.master, slave = os.openpty()
-        name = os.ttyname(slave)
-        tty.setraw(slave)  # no echo of our answers before the port is set up
-        os.close(slave)
-        if os.path.lexists(self.link):
-            os.remove(self.link)
-        os.symlink(name, self.link)
-        self.running = True
-        self.thread = threading.Thread(target=self._read, args=(self.master,), daemon=True)
-        self.thread.start()
-
-    def unplug(self):
-        self.running = False
-        self.thread.join()
-        os.close(self.master)
-        self.master = None
-
-    def close(self):
-        if self.master is not None:
-            self.unplug()
 
     def _reply(self, data):
         os.write(self.master, data)
 
-    def _read(self, master):
-        while self.running:
-            ready, _, _ = select.select([master], [], [], 0.05)
-            if not ready:
-                continue
-            try:
-                data = os.read(master, 65536)
-            except OSError:  # no slave open at the moment
-                time.sleep(0.02)
-                continue
-            with self.lock:
-                self.screen.feed(data)
-                self.log.append((time.monotonic(), len(data)))
+    def take(self, data):
+        with self.lock:
+            self.screen.feed(data)
+            self.log.append((time.monotonic(), len(data)))
 
     def picture(self, quarters=0):
         with self.lock:
