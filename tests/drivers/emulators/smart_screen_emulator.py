@@ -33,8 +33,10 @@ class SmartScreen:
     # Revision A and WeAct orientation codes, as clockwise quarter turns.
     CODE_QUARTERS = {0: 0, 1: 2, 2: 1, 3: 3}
 
-    def __init__(self, revision, width=320, height=480, hello_code=None, sub_revision=0x11, reply=None):
+    def __init__(self, revision, width=320, height=480, hello_code=None, sub_revision=0x11, hello_answer=None,
+                 reply=None):
         self.revision = revision
+        self.hello_answer = hello_answer  # bytes said to any HELLO instead: a device that is not this screen
         self.width, self.height = width, height
         self.hello_code = hello_code  # revision A: None answers nothing (the original Turing)
         self.sub_revision = sub_revision
@@ -131,7 +133,9 @@ class SmartScreen:
             return 16
         if command == 69 and all(b == 69 for b in d[:6]):
             self.hellos += 1
-            if self.hello_code is not None:
+            if self.hello_answer is not None:
+                self.reply(self.hello_answer)
+            elif self.hello_code is not None:
                 self.reply(bytes([self.hello_code] * 6))
         elif command == 110:
             self.brightness = 100 - x * 100 // 255
@@ -157,6 +161,9 @@ class SmartScreen:
             return self._pixels(10, x0, y0, x1, y1, ">")
         if command == 0xCA:
             self.hellos += 1
+            if self.hello_answer is not None:
+                self.reply(self.hello_answer)
+                return 10
             self.reply(bytes([0xCA]) + b"HELLO" + bytes([0x0A, self.sub_revision, 0, 0xCA]))
         elif command == 0xCB:
             self.quarters = p[0] & 1
@@ -247,7 +254,8 @@ class PtyScreen:
     """A screen behind a pseudo-terminal reached through a symbolic link (as
     /dev/serial/by-id names are); a thread reads the master concurrently,
     since a pseudo-terminal holds only a few kilobytes. unplug() closes the
-    master (the port hangs up); plug() makes a fresh, blank screen."""
+    master (the port hangs up); plug() makes a fresh, blank screen; stall()
+    stops reading (the port fills up) until resume()."""
 
     def __init__(self, link, revision, **screen):
         self.link = link
@@ -268,6 +276,8 @@ class PtyScreen:
             os.remove(self.link)
         os.symlink(name, self.link)
         self.running = True
+        self.reading = threading.Event()
+        self.reading.set()
         self.thread = threading.Thread(target=self._read, args=(self.master,), daemon=True)
         self.thread.start()
 
@@ -276,6 +286,12 @@ class PtyScreen:
         self.thread.join()
         os.close(self.master)
         self.master = None
+
+    def stall(self):
+        self.reading.clear()
+
+    def resume(self):
+        self.reading.set()
 
     def close(self):
         if self.master is not None:
@@ -286,6 +302,8 @@ class PtyScreen:
 
     def _read(self, master):
         while self.running:
+            if not self.reading.wait(0.05):
+                continue
             ready, _, _ = select.select([master], [], [], 0.05)
             if not ready:
                 continue
