@@ -84,7 +84,9 @@ void Supervisor::Run()
                 resendAt_.reset();
             }
         } else {
+            idle_ = !everything && trouble_ == Trouble::None;
             wake_.wait(lock, due);
+            idle_ = false;
         }
         const bool last = stopping_;
         model_.Take(everything);

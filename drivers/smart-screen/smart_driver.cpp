@@ -144,7 +144,7 @@ public:
             std::to_string(geometry.xPixels) + " x " + std::to_string(geometry.yPixels) + " panel");
         auto port = std::make_unique<WatchedPort>(setup_.where, kBaud, true);
         WatchedPort& watched = *port;
-        Start(std::move(port), std::make_unique<SmartModel>(setup_, theme), {kName, setup_.where});
+        Start(std::move(port), std::make_unique<SmartModel>(setup_, theme, &watched), {kName, setup_.where});
         watched.SetWake([this] { return TryWake(); });
     }
 

@@ -44,8 +44,8 @@ std::vector<std::uint8_t> ReadAnswer(panelcore::Transport& transport, std::size_
     return answer;
 }
 
-SmartModel::SmartModel(const ScreenSetup& setup, const Theme& theme)
-    : setup_(setup), panel_(setup.PanelGeometry()), canvas_(setup.revision, setup.ScreenLayout(), theme)
+SmartModel::SmartModel(const ScreenSetup& setup, const Theme& theme, WatchedPort* port)
+    : setup_(setup), port_(port), panel_(setup.PanelGeometry()), canvas_(setup.revision, setup.ScreenLayout(), theme)
 {
 }
 
@@ -89,6 +89,17 @@ panelcore::Transport::Sent SmartModel::Send(panelcore::Transport& transport)
         return transport.Send(bytes_.data(), 0);
     bytesSent_ += bytes_.size();
     return transport.Send(bytes_.data(), bytes_.size());
+}
+
+bool SmartModel::SendAtOnce(panelcore::Transport& /*transport*/)
+{
+    if (port_ == nullptr)
+        return false;
+    panel_.Compose(taken_);
+    bytes_.clear();
+    canvas_.Render(taken_, false, bytes_);
+    bytesSent_ += bytes_.size();
+    return bytes_.empty() || port_->SendNow(bytes_.data(), bytes_.size());
 }
 
 void SmartModel::Farewell(panelcore::Transport& transport)

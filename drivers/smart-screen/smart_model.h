@@ -11,6 +11,7 @@
 #include "drivers/common/supervisor.h"
 #include "drivers/smart-screen/canvas.h"
 #include "drivers/smart-screen/protocol.h"
+#include "drivers/smart-screen/watched_port.h"
 
 namespace smartscreen {
 
@@ -35,7 +36,8 @@ std::vector<std::uint8_t> ReadAnswer(panelcore::Transport& transport, std::size_
 
 class SmartModel : public panelcore::Model {
 public:
-    SmartModel(const ScreenSetup& setup, const Theme& theme);
+    // `port`, when given, takes what changed straight from the drawing calls.
+    SmartModel(const ScreenSetup& setup, const Theme& theme, WatchedPort* port = nullptr);
 
     void Clear() override { panel_.Clear(); }
     void WriteText(const char* text, std::uint32_t column, std::uint32_t row) override
@@ -50,6 +52,7 @@ public:
     void Take(bool everything) override;
     panelcore::Transport::Sent Send(panelcore::Transport& transport) override;
     void Farewell(panelcore::Transport& transport) override;
+    bool SendAtOnce(panelcore::Transport& transport) override;
 
     // What went out, for the benchmark: bytes and rectangles since the start.
     std::uint64_t BytesSent() const { return bytesSent_; }
@@ -58,8 +61,10 @@ private:
     void Greet(panelcore::Transport& transport);
 
     const ScreenSetup setup_;
+    WatchedPort* port_;
     panelcore::LcdPanel panel_; // under the supervisor's lock
-    // The worker's own.
+    // The worker's own, or the drawing call's in SendAtOnce (the worker
+    // then waits on the lock).
     Canvas canvas_;
     std::vector<std::uint8_t> taken_;
     bool everything_ = true;

@@ -43,6 +43,15 @@ WatchedPort::Sent WatchedPort::Send(const std::uint8_t* bytes, std::size_t count
     return sent;
 }
 
+bool WatchedPort::SendNow(const std::uint8_t* bytes, std::size_t count)
+{
+    const std::size_t written = rest_.empty() ? WriteNow(bytes, count) : 0;
+    if (written == count)
+        return true;
+    rest_.insert(rest_.end(), bytes + written, bytes + count);
+    return false;
+}
+
 void WatchedPort::Close()
 {
     StopWatch();

@@ -34,6 +34,9 @@ public:
     bool Open(std::string& reason) override;
     // An empty send only tells whether the port hung up.
     Sent Send(const std::uint8_t* bytes, std::size_t count) override;
+    // Writes what the port takes at once (Windows: nothing) and keeps the
+    // rest for the next Send; true when all went.
+    bool SendNow(const std::uint8_t* bytes, std::size_t count);
     std::size_t Receive(std::uint8_t* bytes, std::size_t capacity) override;
     void Close() override;
 
@@ -41,6 +44,8 @@ private:
     // Per system: writes until all is taken, nothing is taken for kStallMs,
     // or the port goes; `written` counts what was taken.
     Sent Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written);
+    // Per system: what the port takes of `bytes` without waiting.
+    std::size_t WriteNow(const std::uint8_t* bytes, std::size_t count);
     bool HungUp();
     void StartWatch();
     void StopWatch();

@@ -49,6 +49,19 @@ WatchedPort::Sent WatchedPort::Write(const std::uint8_t* bytes, std::size_t coun
     return Sent::All;
 }
 
+std::size_t WatchedPort::WriteNow(const std::uint8_t* bytes, std::size_t count)
+{
+    std::size_t written = 0;
+    while (written < count && Handle() >= 0) {
+        const ssize_t taken = write(static_cast<int>(Handle()), bytes + written, count - written);
+        if (taken > 0)
+            written += static_cast<std::size_t>(taken);
+        else if (taken == 0 || errno != EINTR)
+            break; // full, or gone: the worker's Send tells which
+    }
+    return written;
+}
+
 bool WatchedPort::HungUp()
 {
     if (Handle() < 0)
