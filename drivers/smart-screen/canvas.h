@@ -59,6 +59,9 @@ private:
     };
     void SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
                         const std::vector<std::uint8_t>& panel, Bytes& out);
+    // Screen row y from x on, not turned.
+    void ScreenRow(std::uint32_t x, std::uint32_t y, std::uint32_t width, const std::vector<std::uint8_t>& panel,
+                   std::uint16_t* to) const;
     std::uint16_t ScreenPixel(std::uint32_t x, std::uint32_t y, const std::vector<std::uint8_t>& panel) const;
 
     Revision revision_;
