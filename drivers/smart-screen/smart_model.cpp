@@ -49,9 +49,23 @@ SmartModel::SmartModel(const ScreenSetup& setup, const Theme& theme, WatchedPort
 {
 }
 
+bool SmartModel::TakeTouched()
+{
+    if (taken_.empty()) {
+        panel_.Compose(taken_);
+    } else if (top_ < bottom_) {
+        panel_.ComposeRows(taken_, top_, bottom_);
+    } else {
+        return false;
+    }
+    top_ = panel_.geometry().yPixels;
+    bottom_ = 0;
+    return true;
+}
+
 void SmartModel::Take(bool everything)
 {
-    panel_.Compose(taken_);
+    TakeTouched();
     everything_ = everything;
 }
 
@@ -95,7 +109,8 @@ bool SmartModel::SendAtOnce(panelcore::Transport& /*transport*/)
 {
     if (port_ == nullptr)
         return false;
-    panel_.Compose(taken_);
+    if (!TakeTouched())
+        return true;
     bytes_.clear();
     canvas_.Render(taken_, false, bytes_);
     bytesSent_ += bytes_.size();
