@@ -128,7 +128,8 @@ void Canvas::SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t widt
     AppendBitmap(revision_, device, scratch_.data(), out);
 }
 
-std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out)
+std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out, std::uint32_t top,
+                           std::uint32_t bottom)
 {
     const std::uint32_t pw = layout_.panelWidth(), ph = layout_.panelHeight();
     if (panel.size() != std::size_t{pw} * ph)
@@ -142,10 +143,10 @@ std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everythi
     // merged while the merged rectangle costs little more than the two.
     areas_.clear();
     const std::uint32_t band = panelcore::kCellHeight;
-    for (std::uint32_t top = 0; top < ph; top += band) {
-        const std::uint32_t bottom = std::min(ph, top + band);
+    const std::uint32_t last = std::min(ph, bottom);
+    for (std::uint32_t first = top / band * band; first < last; first += band) {
         Area area{pw, ph, 0, 0};
-        for (std::uint32_t y = top; y < bottom; ++y) {
+        for (std::uint32_t y = std::max(first, top); y < std::min(last, first + band); ++y) {
             const std::uint8_t* now = &panel[std::size_t{y} * pw];
             std::uint8_t* was = &shown_[std::size_t{y} * pw];
             if (std::memcmp(now, was, pw) == 0)

@@ -50,8 +50,9 @@ public:
     // Appends the bitmap commands that bring the screen from what was last
     // rendered to `panel` (panelWidth * panelHeight bytes, 0 or 1); with
     // `everything`, the whole screen, margins included. Returns the number
-    // of rectangles.
-    std::size_t Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out);
+    // of rectangles. Rows outside [top, bottom) are known to be unchanged.
+    std::size_t Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out, std::uint32_t top = 0,
+                       std::uint32_t bottom = UINT32_MAX);
 
 private:
     struct Area {                     // in panel pixels; the margins right and below are outside it

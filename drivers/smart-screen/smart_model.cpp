@@ -58,9 +58,18 @@ bool SmartModel::TakeTouched()
     } else {
         return false;
     }
+    takenTop_ = std::min(takenTop_, top_);
+    takenBottom_ = std::max(takenBottom_, bottom_);
     top_ = panel_.geometry().yPixels;
     bottom_ = 0;
     return true;
+}
+
+void SmartModel::Render()
+{
+    canvas_.Render(taken_, everything_, bytes_, takenTop_, takenBottom_);
+    takenTop_ = panel_.geometry().yPixels;
+    takenBottom_ = 0;
 }
 
 void SmartModel::Take(bool everything)
@@ -98,7 +107,7 @@ panelcore::Transport::Sent SmartModel::Send(panelcore::Transport& transport)
                           sideways ? setup_.width : setup_.height, bytes_);
         AppendBrightness(setup_.revision, setup_.brightness, setup_.fullBrightness, bytes_);
     }
-    canvas_.Render(taken_, everything_, bytes_);
+    Render();
     if (bytes_.empty()) // tells whether the port hung up while all was still
         return transport.Send(bytes_.data(), 0);
     bytesSent_ += bytes_.size();
@@ -112,7 +121,8 @@ bool SmartModel::SendAtOnce(panelcore::Transport& /*transport*/)
     if (!TakeTouched())
         return true;
     bytes_.clear();
-    canvas_.Render(taken_, false, bytes_);
+    everything_ = false;
+    Render();
     bytesSent_ += bytes_.size();
     return bytes_.empty() || port_->SendNow(bytes_.data(), bytes_.size());
 }

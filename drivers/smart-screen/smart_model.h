@@ -75,12 +75,15 @@ private:
     }
     // Composes the touched rows into taken_; false when none were.
     bool TakeTouched();
+    void Render();
 
     const ScreenSetup setup_;
     WatchedPort* port_;
     panelcore::LcdPanel panel_; // under the supervisor's lock, with the touched rows:
     std::uint32_t top_ = 0;
     std::uint32_t bottom_ = 0;
+    std::uint32_t takenTop_ = 0; // rows taken since the last render
+    std::uint32_t takenBottom_ = UINT32_MAX;
     // The worker's own, or the drawing call's in SendAtOnce (the worker
     // then waits on the lock).
     Canvas canvas_;
