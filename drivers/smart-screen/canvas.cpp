@@ -74,6 +74,16 @@ void Canvas::ScreenRow(std::uint32_t x, std::uint32_t y, std::uint32_t width, co
     const std::uint8_t* row = py < layout_.panelHeight() ? &panel[std::size_t{py} * pw] : nullptr;
     const std::size_t at = std::size_t{y} * layout_.screenWidth + x;
     std::uint32_t px = x / s, within = x % s;
+    if (background_.empty() && colourMap_.empty()) {
+        // A run of `scale` alike pixels per panel pixel.
+        for (std::uint32_t i = 0; i < width; ++px) {
+            const std::uint32_t run = std::min(s - within, width - i);
+            std::fill_n(to + i, run, row != nullptr && px < pw && row[px] != 0 ? lit_ : unlit_);
+            i += run;
+            within = 0;
+        }
+        return;
+    }
     for (std::uint32_t i = 0; i < width; ++i) {
         const bool lit = row != nullptr && px < pw && row[px] != 0;
         if (lit)
