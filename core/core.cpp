@@ -39,7 +39,7 @@ ItemFactory* Core::FindFactory(const std::string& typeName) const
     return found == factories.end() ? nullptr : found->second;
 }
 
-bool Core::Init()
+void Core::LoadPlugins()
 {
     BindCoreServices(this);
     loadPlugins(plugins, GetCoreServices());
@@ -49,6 +49,11 @@ bool Core::Init()
         createComponents(record, *this);
     for (PluginRecord& record : plugins)
         readPluginInfo(record);
+}
+
+bool Core::Init()
+{
+    LoadPlugins();
     // dataSources no longer grows; each entry is readable by every thread
     // as soon as it is filled.
     for (std::size_t i = 0; i < dataSources.size(); ++i) {

@@ -55,6 +55,9 @@ public:
     // or without the driver named by the setting "DRIVER"; whatever was loaded
     // stays loaded and Shutdown must still run.
     bool Init();
+    // Loads the directory's plugins and creates their components, as Init
+    // begins; the command-line tools stop there.
+    void LoadPlugins();
     // One 50 ms step: item refresh, drawing, action delays, due actions.
     void Tick();
     // How many coming Ticks would only count time (at most kMaxIdleTicks):

@@ -74,7 +74,9 @@ int ListDrivers()
     return 0;
 }
 
-int UseDriver(const std::string& name)
+// Runs `then` on the driver that `name` resolves to among the loaded
+// plugins; 1 when it names none (ResolveDriver has said why).
+template <class Then> int WithDriverNamed(const std::string& name, Then then)
 {
     Core& core = TheCore();
     const PluginSession session(core);
@@ -82,28 +84,30 @@ int UseDriver(const std::string& name)
     const int found = ResolveDriver(names, name);
     if (found < 0)
         return 1;
-    const std::string& chosen = names[static_cast<std::size_t>(found)];
-    StoreDriverSetting(chosen);
-    if (ReadDriverSetting() != chosen) {
-        std::fprintf(stderr, "glancer: could not store DRIVER in the settings file (see $GLANCER_REGISTRY).\n");
-        return 1;
-    }
-    std::printf("%s\n", kRestart);
-    return 0;
+    return then(core, names[static_cast<std::size_t>(found)]);
+}
+
+int UseDriver(const std::string& name)
+{
+    return WithDriverNamed(name, [](Core&, const std::string& chosen) {
+        StoreDriverSetting(chosen);
+        if (ReadDriverSetting() != chosen) {
+            std::fprintf(stderr, "glancer: could not store DRIVER in the settings file (see $GLANCER_REGISTRY).\n");
+            return 1;
+        }
+        std::printf("%s\n", kRestart);
+        return 0;
+    });
 }
 
 int ConfigureDriverCommand(const std::string& name)
 {
-    Core& core = TheCore();
-    const PluginSession session(core);
-    const std::vector<std::string> names = DriverNames(core.drivers);
-    const int found = ResolveDriver(names, name);
-    if (found < 0)
-        return 1;
-    if (!ConfigureDriver(core.drivers, names[static_cast<std::size_t>(found)]))
-        std::printf("%s\n", kNoDialog);
-    std::fflush(stdout);
-    return 0;
+    return WithDriverNamed(name, [](Core& core, const std::string& chosen) {
+        if (!ConfigureDriver(core.drivers, chosen))
+            std::printf("%s\n", kNoDialog);
+        std::fflush(stdout);
+        return 0;
+    });
 }
 
 int ListSources()

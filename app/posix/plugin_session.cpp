@@ -44,14 +44,7 @@ private:
 PluginSession::PluginSession(Core& core) : core(core)
 {
     const QuietStdout quiet;
-    BindCoreServices(&core);
-    loadPlugins(core.plugins, GetCoreServices());
-    for (PluginRecord& record : core.plugins)
-        enumerateFactories(record);
-    for (PluginRecord& record : core.plugins)
-        createComponents(record, core);
-    for (PluginRecord& record : core.plugins)
-        readPluginInfo(record);
+    core.LoadPlugins();
 }
 
 void PluginSession::StartDataSources()

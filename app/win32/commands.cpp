@@ -32,14 +32,7 @@ void UseParentConsole()
 template <class Command> int WithPlugins(Command command)
 {
     Core& core = TheCore();
-    BindCoreServices(&core);
-    loadPlugins(core.plugins, GetCoreServices());
-    for (PluginRecord& record : core.plugins)
-        enumerateFactories(record);
-    for (PluginRecord& record : core.plugins)
-        createComponents(record, core);
-    for (PluginRecord& record : core.plugins)
-        readPluginInfo(record);
+    core.LoadPlugins();
     for (DataSource& source : core.dataSources)
         fillDataSource(source);
     const int status = command(core);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "datasources/common/latest_values.h"
+#include "plugin/api/glancer_kit.hpp"
 #include "plugin/api/glancer_plugin.hpp"
 
 namespace commands {
@@ -103,7 +103,7 @@ std::vector<std::string> IdsExcept(const std::vector<CommandSpec>& entries, std:
 
 std::string Problem(const CommandSpec& spec, const std::vector<std::string>& others)
 {
-    if (std::string problem = datavalues::IdAndTypeProblem(spec.id, spec.type, others); !problem.empty())
+    if (std::string problem = glancer::EntryProblem(spec.id, spec.type, others); !problem.empty())
         return problem;
     if (spec.command.empty())
         return "has no Command";

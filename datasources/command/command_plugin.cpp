@@ -12,7 +12,7 @@
 #include "datasources/command/command_list.h"
 #include "datasources/command/configure.h"
 #include "datasources/command/scheduler.h"
-#include "datasources/common/latest_values.h"
+#include "plugin/api/glancer_kit.hpp"
 #include "plugin/api/glancer_plugin.hpp"
 
 namespace {
@@ -30,16 +30,15 @@ public:
         if (scheduler != nullptr)
             return;
         std::vector<commands::CommandSpec> specs = commands::ReadCommands();
-        std::vector<std::uint32_t> types;
+        std::vector<glancer::Variable> variables;
         for (const commands::CommandSpec& spec : specs) {
-            types.push_back(*datavalues::TypeFromName(spec.type));
-            AddVariable("Command." + spec.id, spec.command, types.back());
+            variables.push_back(AddVariable("Command." + spec.id, spec.command, *glancer::TypeNamed(spec.type)));
+            values.MarkStale(variables.back()); // a text reads "?" until its first run
             staleFlags.push_back("Command." + spec.id + ".Stale");
         }
-        values = std::make_unique<datavalues::LatestValues>(types);
-        scheduler = std::make_unique<commands::Scheduler>(std::move(specs), *values, [this](std::size_t i, bool stale) {
-            glancer::SetFlag(staleFlags[i].c_str(), stale);
-        });
+        scheduler = std::make_unique<commands::Scheduler>(
+            std::move(specs), std::move(variables), values,
+            [this](std::size_t i, bool stale) { glancer::SetFlag(staleFlags[i].c_str(), stale); });
         scheduler->Start();
     }
 
@@ -51,15 +50,11 @@ public:
 
     bool Configure() override { return commands::ConfigureCommands(); }
 
-    void GetValue(std::uint32_t index, glancer::Value& out) override
-    {
-        if (values != nullptr)
-            values->Read(index, out);
-    }
+    void GetValue(std::uint32_t index, glancer::Value& out) override { values.Read(index, out); }
 
 private:
     std::vector<std::string> staleFlags; // fixed once Init ends
-    std::unique_ptr<datavalues::LatestValues> values;
+    glancer::LatestValues values;
     std::unique_ptr<commands::Scheduler> scheduler;
 };
 

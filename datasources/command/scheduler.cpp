@@ -6,9 +6,9 @@
 
 namespace commands {
 
-Scheduler::Scheduler(std::vector<CommandSpec> specs, datavalues::LatestValues& values,
-                     std::function<void(std::size_t, bool)> onStale)
-    : specs(std::move(specs)), values(values), onStale(std::move(onStale))
+Scheduler::Scheduler(std::vector<CommandSpec> specs, std::vector<glancer::Variable> variables,
+                     glancer::LatestValues& values, std::function<void(std::size_t, bool)> onStale)
+    : specs(std::move(specs)), variables(std::move(variables)), values(values), onStale(std::move(onStale))
 {
 }
 
@@ -44,8 +44,8 @@ void Scheduler::Run(std::size_t index, glancer::Worker& worker)
         std::string problem;
         switch (result.outcome) {
         case RunResult::Finished:
-            if (!values.Store(index, result.output))
-                problem = "printed \"" + datavalues::FirstLine(result.output) + "\", not " +
+            if (!values.SetFromText(variables[index], result.output))
+                problem = "printed \"" + glancer::LatestValues::FirstLine(result.output) + "\", not " +
                           (spec.type == "integer" ? "an integer" : "a number");
             break;
         case RunResult::Failed:
@@ -61,7 +61,7 @@ void Scheduler::Run(std::size_t index, glancer::Worker& worker)
             return;
         }
         if (!problem.empty() && trouble.Fail(problem + "; keeping its last value")) {
-            values.MarkStale(index);
+            values.MarkStale(variables[index]);
             onStale(index, true);
         } else if (problem.empty() && trouble.Recover()) {
             onStale(index, false);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "datasources/command/command_list.h"
-#include "datasources/common/latest_values.h"
 #include "plugin/api/glancer_kit.hpp"
 
 namespace commands {
@@ -19,7 +18,8 @@ namespace commands {
 class Scheduler {
 public:
     // `onStale` hears every change of a command's stale state, from its thread.
-    Scheduler(std::vector<CommandSpec> specs, datavalues::LatestValues& values,
+    // `variables` are the commands' own, in the same order.
+    Scheduler(std::vector<CommandSpec> specs, std::vector<glancer::Variable> variables, glancer::LatestValues& values,
               std::function<void(std::size_t index, bool stale)> onStale);
     ~Scheduler();
     Scheduler(const Scheduler&) = delete;
@@ -35,7 +35,8 @@ private:
     void Run(std::size_t index, glancer::Worker& worker);
 
     const std::vector<CommandSpec> specs;
-    datavalues::LatestValues& values;
+    const std::vector<glancer::Variable> variables;
+    glancer::LatestValues& values;
     const std::function<void(std::size_t, bool)> onStale;
 
     std::atomic<bool> stopping{false}; // ends a running command early

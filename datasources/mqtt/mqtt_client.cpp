@@ -29,11 +29,14 @@ Client& Of(void* self)
 
 } // namespace
 
-Client::Client(Connection connection, std::vector<Topic> topics, datavalues::LatestValues& values,
+Client::Client(Connection connection, std::vector<Topic> topics, glancer::LatestValues& values,
                std::function<void(bool)> onConnected)
     : connection(std::move(connection)), topics(std::move(topics)), values(values), onConnected(std::move(onConnected)),
-      subscriptions(this->topics.size(), -1), lastProblem(this->topics.size())
+      subscriptions(this->topics.size(), -1)
 {
+    // A sender that keeps sending bad messages does not fill the log.
+    for (const Topic& topic : this->topics)
+        badMessages.emplace_back(std::string(kLogPrefix) + ": a message on MQTT." + topic.id);
 }
 
 Client::~Client()
@@ -175,24 +178,23 @@ void Client::Deliver(std::size_t index, const char* payload, std::size_t length)
 {
     const Topic& topic = topics[index];
     const std::string_view bytes(payload != nullptr ? payload : "", length);
+    const std::string number = topic.variable.Type() == GLANCER_VAR_INT ? "an integer" : "a number";
     std::string problem;
     if (topic.field.empty()) {
-        if (!values.Store(index, bytes))
-            problem = "is not " + std::string(topic.type == "integer" ? "an integer" : "a number");
+        if (!values.SetFromText(topic.variable, bytes))
+            problem = "is not " + number;
     } else if (const JsonFieldResult field = JsonField(bytes, topic.field); field.status == JsonFieldResult::Found) {
-        if (!values.Store(index, field.text))
-            problem =
-                "has a field " + topic.field + " that is not " + (topic.type == "integer" ? "an integer" : "a number");
+        if (!values.SetFromText(topic.variable, field.text))
+            problem = "has a field " + topic.field + " that is not " + number;
     } else {
         problem = field.text;
         if (field.status == JsonFieldResult::Missing)
-            values.MarkStale(index);
+            values.MarkStale(topic.variable);
     }
-    // One line until a good message: a sender that keeps sending bad ones
-    // does not fill the log.
-    if (!problem.empty() && lastProblem[index].empty())
-        Say("a message on MQTT." + topic.id + " " + problem + "; keeping the last value");
-    lastProblem[index] = problem;
+    if (!problem.empty())
+        badMessages[index].Fail(problem + "; keeping the last value");
+    else
+        badMessages[index].Recover("is good again");
 }
 
 } // namespace mqtt

@@ -6,23 +6,43 @@
 // Problems are logged once each, not at every retry.
 
 #include <atomic>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "datasources/common/latest_values.h"
-#include "datasources/mqtt/mqtt_settings.h"
+#include "plugin/api/glancer_kit.hpp"
 
 struct mosquitto;
 struct mosquitto_message;
 
 namespace mqtt {
 
+inline constexpr char kLogPrefix[] = "MQTT";
+
+struct Connection {
+    std::string host;
+    std::int64_t port = 1883;
+    std::string username;
+    std::string password;
+    std::string clientId; // empty: the library makes one up
+    bool tls = false;
+    std::string caFile; // empty with TLS: the system's certificates
+};
+
+struct Topic {
+    std::string id; // the variable is "MQTT.<id>"
+    std::string filter;
+    std::string field; // a JSON field path; empty: the whole payload
+    glancer::Variable variable;
+};
+
 class Client {
 public:
     // `onConnected` hears every change of the connection, on the network
     // thread (or Stop's caller for the final "false").
-    Client(Connection connection, std::vector<Topic> topics, datavalues::LatestValues& values,
+    Client(Connection connection, std::vector<Topic> topics, glancer::LatestValues& values,
            std::function<void(bool connected)> onConnected);
     ~Client();
     Client(const Client&) = delete;
@@ -44,15 +64,15 @@ private:
 
     const Connection connection;
     const std::vector<Topic> topics;
-    datavalues::LatestValues& values;
+    glancer::LatestValues& values;
     const std::function<void(bool)> onConnected;
 
     mosquitto* client = nullptr;
     bool running = false;
     // Used on the network thread only.
     int lastRefusal = 0;
-    std::vector<int> subscriptions;       // the message id of each topic's latest subscription
-    std::vector<std::string> lastProblem; // per topic; a problem is logged once until a good message
+    std::vector<int> subscriptions; // the message id of each topic's latest subscription
+    std::deque<glancer::Trouble> badMessages; // per topic: one line until a good message
     std::atomic<bool> connected{false};
 };
 

@@ -8,6 +8,7 @@
 
 #include "datasources/sensors/lhm_json.h"
 #include "datasources/sensors/monitors.h"
+#include "plugin/api/glancer_kit.hpp"
 
 namespace sensors {
 namespace {
@@ -104,7 +105,10 @@ std::optional<std::string> Fetch(const std::string& url, std::string& problem)
 
 class LhmMonitor final : public Monitor {
 public:
-    LhmMonitor(std::string url, Say say) : url(std::move(url)), say(std::move(say)) {}
+    LhmMonitor(std::string url, Say say)
+        : url(std::move(url)), say(std::move(say)), down("Sensors: LibreHardwareMonitor at " + this->url)
+    {
+    }
 
     std::vector<Found> Discover() override
     {
@@ -131,14 +135,10 @@ public:
         std::string problem;
         const std::optional<std::vector<LhmSensor>> sensors = Load(problem);
         if (!sensors) {
-            if (!down)
-                say("LibreHardwareMonitor at " + url + " stopped answering (" + problem + "); its values read 0");
-            down = true;
+            down.Fail("stopped answering (" + problem + "); its values read 0");
             return;
         }
-        if (down)
-            say("LibreHardwareMonitor at " + url + " answers again");
-        down = false;
+        down.Recover("answers again");
         for (const LhmSensor& sensor : *sensors)
             if (const auto slot = slots.find(sensor.key); slot != slots.end() && slot->second < values.size())
                 values[slot->second] = sensor.value;
@@ -160,7 +160,7 @@ private:
     const std::string url;
     Say say;
     std::unordered_map<std::string, std::size_t> slots;
-    bool down = false;
+    glancer::Trouble down;
 };
 
 } // namespace

@@ -35,14 +35,14 @@ Sampler::~Sampler()
 
 void Sampler::Start()
 {
-    if (thread.joinable())
+    if (worker.Running())
         return;
     {
         std::lock_guard<std::mutex> lock(mutex);
         stopped = false;
         wanted = true;
     }
-    thread = std::thread([this] { Run(); });
+    worker.Start("Sensors", [this](glancer::Worker& self) { Run(self); });
 }
 
 void Sampler::Stop()
@@ -51,23 +51,27 @@ void Sampler::Stop()
         std::lock_guard<std::mutex> lock(mutex);
         stopped = true;
     }
-    wake.notify_all();
-    if (thread.joinable())
-        thread.join();
+    worker.Stop();
+    worker.Join();
     std::lock_guard<std::mutex> lock(mutex);
     ReportHot(false);
 }
 
 double Sampler::Read(std::size_t index)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (index >= values.size())
-        return 0.0;
-    if (!stopped && !wanted && (!sampled || options.now() - sampledAt >= options.interval - options.tolerance)) {
-        wanted = true;
-        wake.notify_one();
+    bool wake = false;
+    double value = 0.0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (index >= values.size())
+            return 0.0;
+        if (!stopped && !wanted && (!sampled || options.now() - sampledAt >= options.interval - options.tolerance))
+            wanted = wake = true;
+        value = values[index];
     }
-    return values[index];
+    if (wake)
+        worker.Wake();
+    return value;
 }
 
 void Sampler::Store(const std::vector<double>& fresh, SteadyTime now)
@@ -92,30 +96,35 @@ void Sampler::ReportHot(bool now)
         onHot(now);
 }
 
-void Sampler::Run()
+bool Sampler::Due(std::chrono::steady_clock::duration& pause)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const SteadyTime now = options.now();
+    const bool watched = options.hotTemp > 0.0;
+    if (wanted || (watched && (!sampled || now - sampledAt >= options.interval)))
+        return true;
+    // Unwatched, only a read wakes it; the hour bounds the wait on any clock.
+    pause = watched ? sampledAt + options.interval - now : std::chrono::hours(1);
+    return false;
+}
+
+void Sampler::Run(glancer::Worker& self)
 {
     std::vector<double> fresh;
-    std::unique_lock<std::mutex> lock(mutex);
-    while (!stopped) {
-        const SteadyTime now = options.now();
-        const bool watched = options.hotTemp > 0.0;
-        if (wanted || (watched && (!sampled || now - sampledAt >= options.interval))) {
-            lock.unlock();
-            try {
-                machine->Read(fresh);
-            } catch (...) {
-                fresh.assign(machine->Table().Entries().size(), 0.0); // out of memory
-            }
-            lock.lock();
-            wanted = false;
-            Store(fresh, options.now());
+    std::chrono::steady_clock::duration pause{};
+    do {
+        if (!Due(pause))
             continue;
+        try {
+            machine->Read(fresh);
+        } catch (...) {
+            fresh.assign(machine->Table().Entries().size(), 0.0); // out of memory
         }
-        if (watched)
-            wake.wait_for(lock, sampledAt + options.interval - now);
-        else
-            wake.wait(lock);
-    }
+        std::lock_guard<std::mutex> lock(mutex);
+        wanted = false;
+        Store(fresh, options.now());
+        pause = {};
+    } while (self.Sleep(pause));
 }
 
 } // namespace sensors

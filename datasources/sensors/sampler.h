@@ -1,15 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "datasources/sensors/monitor.h"
 #include "datasources/sensors/sensor_table.h"
+#include "plugin/api/glancer_kit.hpp"
 
 namespace sensors {
 
@@ -44,7 +43,7 @@ struct SamplerOptions {
 // The latest values, sampled when read: a read of a sample an interval old
 // wakes the sampler's thread, which reads every monitor (NVML or a sleeping
 // disk may take milliseconds) while reads go on with the values they have.
-// The thread sleeps without a timeout unless the hot flag is watched.
+// The thread sleeps until woken unless the hot flag is watched.
 class Sampler {
 public:
     // `onHot` hears each change of the hot state, on the sampler's thread,
@@ -64,7 +63,9 @@ public:
     const SensorTable& Table() const { return machine->Table(); }
 
 private:
-    void Run();
+    void Run(glancer::Worker& self);
+    // Whether the monitors are to be read now; if not, how long to sleep.
+    bool Due(std::chrono::steady_clock::duration& pause);
     void Store(const std::vector<double>& fresh, SteadyTime now); // lock held
     void ReportHot(bool hot);                                     // lock held
 
@@ -73,7 +74,6 @@ private:
     const SamplerOptions options;
 
     std::mutex mutex;
-    std::condition_variable wake;
     // All below guarded by mutex.
     std::vector<double> values; // aliases, then entries
     SteadyTime sampledAt;
@@ -81,7 +81,8 @@ private:
     bool wanted = false;
     bool hot = false;
     bool stopped = true;
-    std::thread thread;
+
+    glancer::Worker worker; // last: joined before the rest goes
 };
 
 } // namespace sensors

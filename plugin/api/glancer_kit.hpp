@@ -19,11 +19,14 @@
 #define GLANCER_KIT_HPP
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -33,6 +36,37 @@
 #include "glancer_plugin.hpp"
 
 namespace glancer {
+
+// A variable type as settings name it: "text", "integer" or "double";
+// empty for anything else.
+inline std::optional<std::uint32_t> TypeNamed(std::string_view name)
+{
+    if (name == "text")
+        return GLANCER_VAR_TEXT;
+    if (name == "integer")
+        return GLANCER_VAR_INT;
+    if (name == "double")
+        return GLANCER_VAR_DOUBLE;
+    return std::nullopt;
+}
+
+// For a source whose variables people list in settings, one entry a
+// section: why an entry's Id and Type cannot make a variable, empty when
+// they can. An Id is required, unique among `taken` and without spaces, dots
+// or backslashes; a Type is one TypeNamed knows.
+inline std::string EntryProblem(const std::string& id, const std::string& type, const std::vector<std::string>& taken)
+{
+    if (id.empty())
+        return "has no Id";
+    if (id.find_first_of(" .\\") != std::string::npos)
+        return "Id \"" + id + "\" has a space, dot or backslash";
+    for (const std::string& other : taken)
+        if (other == id)
+            return "Id \"" + id + "\" is used twice";
+    if (!TypeNamed(type))
+        return "Type \"" + type + "\" is not text, integer or double";
+    return {};
+}
 
 // The latest value of each variable. Any thread writes with the variable's
 // handle; a write of the wrong type is a misuse and is dropped (an integer
@@ -61,6 +95,58 @@ public:
         }
     }
 
+    // Text received for the variable (a message, a command's output), as
+    // its type: the first line, a number when the whole line is one (C
+    // locale, spaces around and a leading "+" allowed, integers of 32 bits,
+    // finite doubles), a text as FirstLine gives it. False when it is not a
+    // number of the variable's type; the last value then stays, marked
+    // stale.
+    bool SetFromText(Variable variable, std::string_view text)
+    {
+        if (!variable.Valid())
+            return false;
+        const std::string_view line = WholeFirstLine(text); // a number is read before the cut to 255 bytes
+        if (variable.Type() == GLANCER_VAR_TEXT) {
+            const std::string shown = FirstLine(text);
+            Store(variable, [&](Slot& slot) { slot.text = shown; });
+        } else if (const std::optional<double> number = ParseNumber(line, variable.Type() == GLANCER_VAR_INT)) {
+            Store(variable, [&](Slot& slot) {
+                slot.integer = static_cast<std::int32_t>(*number);
+                slot.decimal = *number;
+            });
+        } else {
+            MarkStale(variable);
+            return false;
+        }
+        return true;
+    }
+    // Keeps the last value (empty or 0 before any), marked stale until the
+    // next write: a text shows a trailing "?"; a number reads unchanged (a
+    // flag of the plugin's can tell).
+    void MarkStale(Variable variable)
+    {
+        if (!variable.Valid())
+            return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        Slot& slot = SlotOf(variable);
+        if (slot.stale)
+            return;
+        slot.stale = true;
+        if (slot.type == GLANCER_VAR_TEXT)
+            slot.text = slot.text.substr(0, GLANCER_TEXT_SIZE - 2) + "?";
+    }
+
+    // The first line of received text (to "\n", without a trailing "\r"), at
+    // most 255 bytes, control characters and NULs shown as "?".
+    static std::string FirstLine(std::string_view text)
+    {
+        std::string line(WholeFirstLine(text).substr(0, GLANCER_TEXT_SIZE - 1));
+        for (char& c : line)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+                c = '?';
+        return line;
+    }
+
     // [tick] Copies variable `index` into `out`; nothing before its first
     // write. Never allocates.
     void Read(std::uint32_t index, Value& out) const
@@ -80,6 +166,7 @@ public:
 private:
     struct Slot {
         bool set = false;
+        bool stale = false;
         std::uint32_t type = GLANCER_VAR_TEXT;
         std::int32_t integer = 0;
         double decimal = 0.0;
@@ -101,12 +188,50 @@ private:
     void Store(Variable variable, Change&& change)
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        Slot& slot = SlotOf(variable);
+        slot.stale = false;
+        change(slot);
+    }
+    Slot& SlotOf(Variable variable) // mutex_ held
+    {
         if (slots_.size() <= variable.Index())
             slots_.resize(variable.Index() + 1);
         Slot& slot = slots_[variable.Index()];
         slot.set = true;
         slot.type = variable.Type();
-        change(slot);
+        return slot;
+    }
+
+    static std::string_view WholeFirstLine(std::string_view text)
+    {
+        text = text.substr(0, text.find('\n'));
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        return text;
+    }
+    // A whole number that fits 32 bits, or with `integer` false a finite
+    // decimal; empty otherwise.
+    static std::optional<double> ParseNumber(std::string_view text, bool integer)
+    {
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        while (!text.empty() && text.back() == ' ')
+            text.remove_suffix(1);
+        if (text.size() > 1 && text.front() == '+' && text[1] != '-')
+            text.remove_prefix(1);
+        const char* end = text.data() + text.size();
+        if (integer) {
+            std::int32_t value = 0;
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (text.empty() || error != std::errc() || stop != end)
+                return std::nullopt;
+            return value;
+        }
+        double value = 0.0;
+        const auto [stop, error] = std::from_chars(text.data(), end, value);
+        if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+            return std::nullopt;
+        return value;
     }
 
     mutable std::mutex mutex_;

@@ -62,9 +62,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,56 +78,15 @@
 
 namespace glancer {
 
-// Copies at most size-1 bytes of text and terminates; nothing with size 0.
-inline void CopyText(const char* text, char* buffer, std::uint32_t size)
-{
-    if (buffer == nullptr || size == 0)
-        return;
-    std::uint32_t n = 0;
-    if (text != nullptr)
-        while (n + 1 < size && text[n] != '\0') {
-            buffer[n] = text[n];
-            ++n;
-        }
-    std::memset(buffer + n, 0, size - n);
-}
-
-namespace detail {
-inline CoreServices*& ServicesSlot();
-} // namespace detail
-
 // The services table given to getInterface; null before that (in unit
 // tests, say). Every helper below is safe without it and then does nothing.
-inline CoreServices* Services()
-{
-    return detail::ServicesSlot();
-}
-
-inline void Log(const char* text)
-{
-    if (CoreServices* services = Services(); services != nullptr && text != nullptr)
-        services->vtbl->Log(services, text);
-}
-inline void Log(const std::string& text)
-{
-    Log(text.c_str());
-}
-
+inline CoreServices* Services();
+inline void Log(const char* text);
+inline void Log(const std::string& text);
 // Sets or clears a flag; screens that require it follow at their next switch.
-inline void SetFlag(const char* flag, bool set)
-{
-    if (CoreServices* services = Services(); services != nullptr)
-        (set ? services->vtbl->SetFlag : services->vtbl->ClearFlag)(services, flag);
-}
-
-// A misuse of this helper: see "Checking level" above. The caller then takes
-// the safe way out, whatever the level.
-inline void Misuse(const std::string& message);
-
-inline const char* TypeName(std::uint32_t type)
-{
-    return type == GLANCER_VAR_INT ? "an integer" : type == GLANCER_VAR_DOUBLE ? "a double" : "a text";
-}
+inline void SetFlag(const char* flag, bool set);
+// Copies at most size-1 bytes of text and zero-fills the rest; nothing with size 0.
+inline void CopyText(const char* text, char* buffer, std::uint32_t size);
 
 // ---- Components ---------------------------------------------------------------
 
@@ -196,43 +152,18 @@ public:
         : area_(area), size_(size), type_(type), id_(id)
     {
     }
-    void Text(const char* text)
-    {
-        if (Accepts(GLANCER_VAR_TEXT))
-            ::glancer::CopyText(text, static_cast<char*>(area_), size_);
-    }
+    inline void Text(const char* text);
     void Text(const std::string& text) { Text(text.c_str()); }
-    void Integer(std::int32_t value)
-    {
-        if (type_ == GLANCER_VAR_DOUBLE)
-            Double(value);
-        else if (Accepts(GLANCER_VAR_INT))
-            Bytes(&value, sizeof value);
-    }
-    void Double(double value)
-    {
-        if (Accepts(GLANCER_VAR_DOUBLE))
-            Bytes(&value, sizeof value);
-    }
+    inline void Integer(std::int32_t value);
+    inline void Double(double value);
     std::uint32_t Type() const { return type_; }
     // The raw area, for code that writes values itself.
     void* Area() const { return area_; }
     std::uint32_t Size() const { return size_; }
 
 private:
-    bool Accepts(std::uint32_t written) const
-    {
-        if (type_ == kAnyType || type_ == written)
-            return true;
-        Misuse(std::string(id_ != nullptr ? id_ : "a variable") + " is " + TypeName(type_) +
-               " variable; GetValue wrote " + TypeName(written) + " to it");
-        return false;
-    }
-    void Bytes(const void* value, std::uint32_t size)
-    {
-        if (area_ != nullptr && size_ >= size)
-            std::memcpy(area_, value, size);
-    }
+    inline bool Accepts(std::uint32_t written) const;
+    inline void Bytes(const void* value, std::uint32_t size);
     void* area_;
     std::uint32_t size_;
     std::uint32_t type_;
@@ -266,31 +197,13 @@ public:
     const std::vector<Entry>& Pictures() const { return pictures_; }
 
 protected:
-    Variable AddVariable(std::string id, std::string name, std::uint32_t type)
-    {
-        if (!Open(id))
-            return Variable();
-        variables_.push_back(Entry{std::move(id), std::move(name), type});
-        return Variable(static_cast<std::uint32_t>(variables_.size() - 1), type);
-    }
-    Picture AddPicture(std::string id, std::string name)
-    {
-        if (!Open(id))
-            return Picture();
-        pictures_.push_back(Entry{std::move(id), std::move(name), 0});
-        return Picture(static_cast<std::uint32_t>(pictures_.size() - 1));
-    }
+    // Gives the variable's handle; compare it with GetValue's index.
+    inline Variable AddVariable(std::string id, std::string name, std::uint32_t type);
+    inline Picture AddPicture(std::string id, std::string name);
 
 private:
     friend struct detail::Catalogue;
-    bool Open(const std::string& id) const
-    {
-        if (!catalogueRead_.load())
-            return true;
-        Misuse(id + " was added after the program read the list of variables and pictures; add it in the "
-                    "constructor or in Init");
-        return false;
-    }
+    inline bool Open(const std::string& id) const;
 
     std::vector<Entry> variables_; // fixed once catalogueRead_ is set
     std::vector<Entry> pictures_;

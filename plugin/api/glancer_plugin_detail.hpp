@@ -1,16 +1,22 @@
 /*
  * glancer_plugin_detail.hpp - the C tables behind glancer_plugin.hpp.
  *
- * Included by glancer_plugin.hpp; nothing here is for plugin authors. Each
- * C entry point forwards to the C++ object behind it and lets no exception
- * out: one becomes one log line and a neutral result.
+ * Included by glancer_plugin.hpp; nothing here is for plugin authors: the
+ * bodies of the helpers declared there, and the C entry points. Each entry
+ * point forwards to the C++ object behind it and lets no exception out: one
+ * becomes one log line and a neutral result.
  */
 #ifndef GLANCER_PLUGIN_DETAIL_HPP
 #define GLANCER_PLUGIN_DETAIL_HPP
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 #include "glancer_plugin.hpp"
 
@@ -31,6 +37,8 @@ inline MisuseHandler& MisuseSlot()
 }
 } // namespace detail
 
+// A misuse of the helper (see "Checking level" in glancer_plugin.hpp); the
+// caller then takes the safe way out, whatever the level.
 inline void Misuse(const std::string& message)
 {
     if (!GLANCER_CHECKS)
@@ -42,6 +50,101 @@ inline void Misuse(const std::string& message)
     Log("plugin misuse: " + message);
     std::fprintf(stderr, "glancer plugin misuse: %s\n", message.c_str());
     std::abort();
+}
+
+inline CoreServices* Services()
+{
+    return detail::ServicesSlot();
+}
+
+inline void Log(const char* text)
+{
+    if (CoreServices* services = Services(); services != nullptr && text != nullptr)
+        services->vtbl->Log(services, text);
+}
+inline void Log(const std::string& text)
+{
+    Log(text.c_str());
+}
+
+inline void SetFlag(const char* flag, bool set)
+{
+    if (CoreServices* services = Services(); services != nullptr)
+        (set ? services->vtbl->SetFlag : services->vtbl->ClearFlag)(services, flag);
+}
+
+inline void CopyText(const char* text, char* buffer, std::uint32_t size)
+{
+    if (buffer == nullptr || size == 0)
+        return;
+    std::uint32_t n = 0;
+    if (text != nullptr)
+        while (n + 1 < size && text[n] != '\0') {
+            buffer[n] = text[n];
+            ++n;
+        }
+    std::memset(buffer + n, 0, size - n);
+}
+
+inline const char* TypeName(std::uint32_t type)
+{
+    return type == GLANCER_VAR_INT ? "an integer" : type == GLANCER_VAR_DOUBLE ? "a double" : "a text";
+}
+
+// ---- Value: a write of the wrong type writes nothing ----
+inline void Value::Text(const char* text)
+{
+    if (Accepts(GLANCER_VAR_TEXT))
+        CopyText(text, static_cast<char*>(area_), size_);
+}
+inline void Value::Integer(std::int32_t value)
+{
+    if (type_ == GLANCER_VAR_DOUBLE)
+        Double(value);
+    else if (Accepts(GLANCER_VAR_INT))
+        Bytes(&value, sizeof value);
+}
+inline void Value::Double(double value)
+{
+    if (Accepts(GLANCER_VAR_DOUBLE))
+        Bytes(&value, sizeof value);
+}
+inline bool Value::Accepts(std::uint32_t written) const
+{
+    if (type_ == kAnyType || type_ == written)
+        return true;
+    Misuse(std::string(id_ != nullptr ? id_ : "a variable") + " is " + TypeName(type_) + " variable; GetValue wrote " +
+           TypeName(written) + " to it");
+    return false;
+}
+inline void Value::Bytes(const void* value, std::uint32_t size)
+{
+    if (area_ != nullptr && size_ >= size)
+        std::memcpy(area_, value, size);
+}
+
+// ---- DataSource: the lists close when the program reads them ----
+inline Variable DataSource::AddVariable(std::string id, std::string name, std::uint32_t type)
+{
+    if (!Open(id))
+        return Variable();
+    variables_.push_back(Entry{std::move(id), std::move(name), type});
+    return Variable(static_cast<std::uint32_t>(variables_.size() - 1), type);
+}
+inline Picture DataSource::AddPicture(std::string id, std::string name)
+{
+    if (!Open(id))
+        return Picture();
+    pictures_.push_back(Entry{std::move(id), std::move(name), 0});
+    return Picture(static_cast<std::uint32_t>(pictures_.size() - 1));
+}
+inline bool DataSource::Open(const std::string& id) const
+{
+    if (!catalogueRead_.load())
+        return true;
+    Misuse(id + " was added after the program read the list of variables and pictures; add it in the constructor "
+                "or in Init");
+    return false;
 }
 
 namespace detail {

@@ -436,9 +436,9 @@ public:
         return {};
     }
 
-    // Asks for every setting, one question each; Enter keeps a value and an
-    // answer refused keeps it too, with a line saying why. What was asked
-    // before the end of input is kept.
+    // Asks for every setting, one question each; Enter keeps a value, "-"
+    // empties a text, and an answer refused keeps the value too, with a line
+    // saying why. What was asked before the end of input is kept.
     SettingValues AskOn(std::FILE* in, std::FILE* out, const SettingValues& current) const
     {
         SettingValues values = current;
@@ -448,6 +448,8 @@ public:
                 break;
             if (answer.empty())
                 continue;
+            if (answer == "-" && !IsNumber(list_[i]) && list_[i].kind != SettingKind::Choice)
+                answer.clear(); // Enter keeps, so a text is emptied with "-"
             if (const std::string problem = Take(values, i, answer); !problem.empty())
                 std::fprintf(out, "  %s; it stays %s.\n", problem.c_str(), Shown(values, i).c_str());
         }
@@ -508,7 +510,7 @@ private:
 #else
 inline bool glancer::DeclaredSettings::Configure(const char* title) const
 {
-    std::printf("%s settings (press Enter to keep a value).\n", title);
+    std::printf("%s settings (press Enter to keep a value, - to empty a text).\n", title);
     Write(AskOn(stdin, stdout, Read()));
     return true;
 }

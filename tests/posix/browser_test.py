@@ -3,13 +3,12 @@ driven by puppeteer-core): the canvas shows exactly what the Virtual display
 shows of the same screens, and the page comes back after Glancer restarts."""
 import os
 import shutil
-import socket
 import subprocess
 import tempfile
 
 import harness
 import panel
-from harness import registry_text, stop, wait_for
+from harness import free_port, registry_text, stop, wait_for
 
 BROWSER_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "browser")
 LIT, UNLIT = "1E2814", "9CBC3C"
@@ -26,14 +25,7 @@ def screens(text):
              '<item type="text" x="0" y="2" refresh="100"><fieldsize>20</fieldsize><textpos>center</textpos>'
              "<textdata>centre</textdata></item>\n"
              '<item type="image" x="90" y="8" refresh="100"><imagebitmap>screens/logo.bmp</imagebitmap></item>\n')
-    return {"screens.xml": "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n",
-            "main.xml": f"<screen><name>Main</name>\n{items}</screen>\n"}
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+    return harness.screen_files(main=harness.screen("Main", items))
 
 
 class BrowserTest(harness.Case):

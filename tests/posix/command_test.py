@@ -50,11 +50,9 @@ def settings_text():
 class Commands(harness.Case):
     def test_values_failures_and_a_hang_killed_while_the_display_refreshes(self):
         names = list(COMMANDS)
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>50</refresh>'
-                        f"<varid>Command.{name}</varid></item>\n" for row, name in enumerate(names))
+        items = harness.value_rows(["Command." + name for name in names], 30, 50)
         work = self.workdir(plugins=("recorddriver", "command"),
-                            screens={"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
-                                     "s.xml": f"<screen><name>S</name>\n{items}</screen>\n"})
+                            screens=harness.screen_files(s=harness.screen("S", items)))
         registry, refused = settings_text()
         work.write("registry.reg", registry)
 

@@ -10,23 +10,20 @@ import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+# Shared with the Wine suite.
+from e2e import TIMEOUT, free_port, next_screen, screen, screen_files, value_rows, wait_for  # noqa: E402,F401
+
 GLANCER = PLUGINS = EXAMPLES = None
-TIMEOUT = 30  # seconds; sanitizer builds are slow
 
 RESTART = "Please restart Glancer for the new settings to take effect."
 NO_DIALOG = "No configuration dialog available."
 
 # One screen whose text shows after its first 100 ms refresh.
-SCREENS = {
-    "screens.xml": "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n",
-    "main.xml": (
-        '<screen><name>Main</name>\n'
-        '<item type="text" x="0" y="0"><fieldsize>5</fieldsize><refresh>100</refresh>'
-        "<textdata>hello</textdata></item>\n"
-        '<item type="plugintext" x="0" y="1"><fieldsize>5</fieldsize><varid>text1</varid></item>\n'
-        "</screen>\n"
-    ),
-}
+SCREENS = screen_files(main=screen(
+    "Main",
+    '<item type="text" x="0" y="0"><fieldsize>5</fieldsize><refresh>100</refresh><textdata>hello</textdata></item>\n'
+    '<item type="plugintext" x="0" y="1"><fieldsize>5</fieldsize><varid>text1</varid></item>\n'))
 
 
 def main():
@@ -108,15 +105,6 @@ class WorkDir:
         assert result.returncode == 0, result.stderr
         if os.path.exists(self.file("driver_calls.txt")):
             os.remove(self.file("driver_calls.txt"))  # only the running program's calls matter
-
-
-def wait_for(condition, what, timeout=TIMEOUT):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def wakeups(process, seconds):

@@ -14,11 +14,9 @@ from harness import registry_text, wait_for
 GREETING = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid 20 hgt 4 cellwid 5 cellhgt 8\n"
 WRAPPED = b"connect LCDproc 0.5.9 protocol 0.3 lcd wid -20 hgt 4294967300 cellwid 5 cellhgt 8\n"
 CHUNK = 64 * 1024
-SCREENS = {
-    "screens.xml": "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n",
-    "main.xml": ('<screen><name>Main</name>\n<item type="plugintext" x="0" y="0"><fieldsize>12</fieldsize>'
-                 "<refresh>100</refresh><varid>Demo.Sine</varid></item>\n</screen>\n"),
-}
+SCREENS = harness.screen_files(main=harness.screen(
+    "Main", '<item type="plugintext" x="0" y="0"><fieldsize>12</fieldsize><refresh>100</refresh>'
+            "<varid>Demo.Sine</varid></item>\n"))
 MEMORY_LIMIT_KB = 10 * 1024
 
 

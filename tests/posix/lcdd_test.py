@@ -11,23 +11,13 @@ import threading
 import time
 
 import harness
-from harness import registry_text, stop, wait_for
+from harness import free_port, registry_text, stop, wait_for
 
 LCDD = shutil.which("LCDd") or "/usr/sbin/LCDd"
 DEMO_TEXTS = ("Glancer demo", "Count", "Load", "Pictures", "Disk", "And once more", "This screen shows")
-STATIC = {
-    "screens.xml": "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n",
-    "main.xml": ('<screen><name>Main</name>\n'
-                 '<item type="text" x="0" y="0"><fieldsize>20</fieldsize><textdata>Quiet "screen" \\ 1</textdata></item>\n'
-                 '<item type="text" x="15" y="3"><fieldsize>12</fieldsize><textdata>cut off here</textdata></item>\n'
-                 "</screen>\n"),
-}
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+STATIC = harness.screen_files(main=harness.screen(
+    "Main", '<item type="text" x="0" y="0"><fieldsize>20</fieldsize><textdata>Quiet "screen" \\ 1</textdata></item>\n'
+            '<item type="text" x="15" y="3"><fieldsize>12</fieldsize><textdata>cut off here</textdata></item>\n'))
 
 
 class Lcdd:

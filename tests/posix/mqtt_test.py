@@ -13,7 +13,7 @@ import time
 
 import harness
 import panel
-from harness import registry_text, stop, wait_for
+from harness import free_port, registry_text, stop, wait_for
 
 MOSQUITTO = shutil.which("mosquitto") or "/usr/sbin/mosquitto"
 DYNAMIC_SECURITY = (glob.glob("/usr/lib/*/mosquitto_dynamic_security.so") + [""])[0]
@@ -30,12 +30,6 @@ BAD = [  # refused topics and their log lines
     ({"Id": "Kind", "Filter": "c", "Type": "colour"}, 'MQTT\\Topics\\{n} Type "colour" is not text, integer or double; skipped'),
     ({"Id": "Bad", "Filter": "a/#/b"}, 'MQTT\\Topics\\{n} Filter "a/#/b" is not a topic filter; skipped'),
 ]
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 class Broker:
@@ -106,17 +100,11 @@ class Mqtt(harness.Case):
     def test_values_flow_through_a_screen_and_survive_a_broker_restart(self):
         broker = self.broker()
         broker.publish("home/temp", "19.5", retain=True)
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>50</refresh>'
-                        f"<varid>MQTT.{topic[0]}</varid></item>\n" for row, topic in enumerate(TOPICS))
-        online = ('<screen><name>Online</name><requireflag>MQTT.Connected</requireflag>\n'
-                  '<item type="text" x="0" y="9"><fieldsize>6</fieldsize><refresh>50</refresh>'
-                  "<textdata>ONLINE</textdata></item>\n<action><id>Core.NextScreen</id><delay>100</delay></action>"
-                  "</screen>\n")
-        work = self.workdir(plugins=("recorddriver", "mqtt"), screens={
-            "screens.xml": "<screens><screenfile>s.xml</screenfile><screenfile>o.xml</screenfile></screens>",
-            "s.xml": f"<screen><name>S</name>\n{items}<action><id>Core.NextScreen</id><delay>100</delay></action>"
-                     "</screen>\n",
-            "o.xml": online})
+        items = harness.value_rows(["MQTT." + topic[0] for topic in TOPICS], 30, 50)
+        online = harness.screen("Online", '<item type="text" x="0" y="9"><fieldsize>6</fieldsize><refresh>50</refresh>'
+                                "<textdata>ONLINE</textdata></item>\n" + harness.next_screen(100), flag="MQTT.Connected")
+        work = self.workdir(plugins=("recorddriver", "mqtt"), screens=harness.screen_files(
+            s=harness.screen("S", items + harness.next_screen(100)), o=online))
         text, refused = settings(broker.port, TOPICS, BAD)
         work.write("registry.reg", text + "\n" + registry_text({"YChars": 10}, "RecordDriver").split("\n", 2)[2])
 
@@ -149,6 +137,7 @@ class Mqtt(harness.Case):
         broker.publish("sensors/kitchen", '{"sensor": {"temp": 1, "temp": 23.5}}')
         wait_for(lambda: shown().get("Json") == "23.5", "the last of duplicate keys")
         self.assertEqual(sum(line.startswith("MQTT: " + invalid) for line in work.log()), 1, work.log())
+        wait_for(lambda: "MQTT: a message on MQTT.Json is good again" in work.log(), "the line for the good one")
         broker.publish("sensors/kitchen", "[" * 10000 + "]" * 10000)
         wait_for(lambda: sum(line.startswith("MQTT: " + invalid.replace("not valid JSON", "nested deeper"))
                              for line in work.log()) == 1, "a line for the next bad message")

@@ -61,18 +61,19 @@ def read_pbm(path):
 def decode_halfblocks(lines):
     """Pixel rows from terminal lines of half blocks; box lines and box
     sides are left out."""
+    return _decode_blocks(lines, HALF_BLOCKS, 1)
+
+
+def _decode_blocks(lines, table, width):
+    """Pixel rows from terminal lines whose characters `table` gives as
+    `width` upper pixels then `width` lower ones; box lines and box sides
+    are left out."""
     pixels = []
     for line in lines:
         if line and line[0] in "\u250c\u2514":
             continue
-        upper, lower = [], []
-        for char in line:
-            if char in BOX:
-                continue
-            top, bottom = HALF_BLOCKS.get(char, (0, 0))
-            upper.append(top)
-            lower.append(bottom)
-        pixels += [upper, lower]
+        cells = [table.get(char, (0,) * 2 * width) for char in line if char not in BOX]
+        pixels += [[p for cell in cells for p in cell[:width]], [p for cell in cells for p in cell[width:]]]
     return pixels
 
 
@@ -99,16 +100,4 @@ QUADRANTS = {" ": (0, 0, 0, 0), "\u2598": (1, 0, 0, 0), "\u259d": (0, 1, 0, 0), 
 def decode_quadrants(lines):
     """Pixel rows from terminal lines of quadrant blocks (2 x 2 pixels a
     character); box lines and box sides are left out."""
-    pixels = []
-    for line in lines:
-        if line and line[0] in "\u250c\u2514":
-            continue
-        upper, lower = [], []
-        for char in line:
-            if char in BOX:
-                continue
-            tl, tr, bl, br = QUADRANTS.get(char, (0, 0, 0, 0))
-            upper += [tl, tr]
-            lower += [bl, br]
-        pixels += [upper, lower]
-    return pixels
+    return _decode_blocks(lines, QUADRANTS, 2)

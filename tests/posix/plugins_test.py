@@ -12,18 +12,12 @@ from harness import registry_text, stop, wait_for
 class VirtualDisplay(harness.Case):
     def test_snapshot_shows_text_in_the_panel_font_pictures_and_the_farewell(self):
         panel.load_font()
-        screen = (
-            '<screen><name>S</name>\n'
-            '<item type="text" x="1" y="1"><fieldsize>12</fieldsize><refresh>100</refresh>'
-            "<textdata>Hi {there}!</textdata></item>\n"
-            '<item type="text" x="18" y="3"><fieldsize>4</fieldsize><refresh>100</refresh>'
-            "<textdata>a\u00e9yz</textdata></item>\n"
-            '<item type="pluginimage" x="100" y="2"><imageid>img2</imageid></item>\n'
-            "</screen>\n"
-        )
-        work = self.workdir(plugins=("virtual", "testdata"),
-                            screens={"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
-                                     "s.xml": screen})
+        items = ('<item type="text" x="1" y="1"><fieldsize>12</fieldsize><refresh>100</refresh>'
+                 "<textdata>Hi {there}!</textdata></item>\n"
+                 '<item type="text" x="18" y="3"><fieldsize>4</fieldsize><refresh>100</refresh>'
+                 "<textdata>a\u00e9yz</textdata></item>\n"
+                 '<item type="pluginimage" x="100" y="2"><imageid>img2</imageid></item>\n')
+        work = self.workdir(plugins=("virtual", "testdata"), screens=harness.screen_files(s=harness.screen("S", items)))
         snapshot = work.file("panel.pbm")
         settings = {"Snapshot": snapshot, "XPixels": 100000}
         work.write("registry.reg", registry_text({"DRIVER": "Virtual display"}) + "\n" +
@@ -56,14 +50,10 @@ class System(harness.Case):
                  "Time", "Date", "Hostname", "NetReceive", "NetSend", "NetText", "DiskUsed", "DiskFree"]
 
     def test_values_and_pictures(self):
-        items = "".join(
-            f'<item type="plugintext" x="0" y="{row}"><fieldsize>30</fieldsize><refresh>100</refresh>'
-            f"<varid>System.{name}</varid></item>\n" for row, name in enumerate(self.VARIABLES))
+        items = harness.value_rows(["System." + name for name in self.VARIABLES], 30, 100)
         items += ('<item type="pluginimage" x="0" y="0"><imageid>System.CpuBar</imageid></item>\n'
                   '<item type="pluginimage" x="50" y="0"><imageid>System.Clock</imageid></item>\n')
-        work = self.workdir(plugins=("recorddriver", "system"),
-                            screens={"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
-                                     "s.xml": f"<screen><name>S</name>\n{items}</screen>\n"})
+        work = self.workdir(plugins=("recorddriver", "system"), screens=harness.screen_files(s=harness.screen("S", items)))
         work.use_driver()
         process = work.start()
 

@@ -74,17 +74,11 @@ class Sensors(harness.Case):
         self.assertIn('"Exclude"="nvme"', settings)
 
     def test_values_reach_a_screen_and_follow_the_tree(self):
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>12</fieldsize><refresh>50</refresh>'
-                        f"<varid>{varid}</varid></item>\n" for row, varid in enumerate(ROWS))
-        hot = ('<screen><name>Hot</name><requireflag>Sensors.Hot</requireflag>\n'
-               '<item type="text" x="0" y="9"><fieldsize>3</fieldsize><refresh>50</refresh>'
-               "<textdata>HOT</textdata></item>\n<action><id>Core.NextScreen</id><delay>100</delay></action>"
-               "</screen>\n")
-        work = self.workdir(plugins=("recorddriver", "sensors"), screens={
-            "screens.xml": "<screens><screenfile>s.xml</screenfile><screenfile>h.xml</screenfile></screens>",
-            "s.xml": f"<screen><name>S</name>\n{items}<action><id>Core.NextScreen</id><delay>100</delay></action>"
-                     "</screen>\n",
-            "h.xml": hot})
+        items = harness.value_rows(ROWS, 12, 50)
+        hot = harness.screen("Hot", '<item type="text" x="0" y="9"><fieldsize>3</fieldsize><refresh>50</refresh>'
+                             "<textdata>HOT</textdata></item>\n" + harness.next_screen(100), flag="Sensors.Hot")
+        work = self.workdir(plugins=("recorddriver", "sensors"), screens=harness.screen_files(
+            s=harness.screen("S", items + harness.next_screen(100)), h=hot))
         work.write("registry.reg", registry_text({"DRIVER": "RecordDriver"}) + "\n" +
                    registry_text({"YChars": 10}, "RecordDriver").split("\n", 2)[2] + "\n" +
                    registry_text({"HotTemp": 50, "Interval": 100}, "Sensors").split("\n", 2)[2])
@@ -161,9 +155,9 @@ class Nvml(harness.Case):
             self.assertEqual(listing(result.stdout)["Sensors.gpu3.Load"], "37.000")
 
     def test_a_failing_call_and_a_failing_start_each_give_one_line(self):
-        screens = {"screens.xml": "<screens><screenfile>s.xml</screenfile></screens>",
-                   "s.xml": '<screen><name>S</name><item type="plugintext" x="0" y="0"><fieldsize>8</fieldsize>'
-                            "<refresh>50</refresh><varid>Sensors.GpuPower</varid></item></screen>"}
+        screens = harness.screen_files(s=harness.screen(
+            "S", '<item type="plugintext" x="0" y="0"><fieldsize>8</fieldsize><refresh>50</refresh>'
+                 "<varid>Sensors.GpuPower</varid></item>"))
         work = self.workdir_with("nvml", plugins=("recorddriver", "sensors"), screens=screens)
         work.write("registry.reg", registry_text({"DRIVER": "RecordDriver"}) + "\n" +
                    registry_text({"Interval": 100}, "Sensors").split("\n", 2)[2])

@@ -13,18 +13,13 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import smart_screen_emulator as emulator  # noqa: E402
 
 # One screen that never changes: text in two places and a bitmap.
-STATIC = {
-    "screens.xml": "<screens>\n<screenfile>still.xml</screenfile>\n</screens>\n",
-    "still.xml": (
-        '<screen><name>Still</name>\n'
-        '<item type="text" x="0" y="0"><fieldsize>20</fieldsize><refresh>100</refresh>'
-        "<textdata>Still 25 C</textdata></item>\n"
-        '<item type="text" x="3" y="9"><fieldsize>10</fieldsize><refresh>100</refresh>'
-        "<textdata>lower</textdata></item>\n"
-        '<item type="image" x="0" y="8"><refresh>100</refresh><imagebitmap>screens/logo.bmp</imagebitmap></item>\n'
-        "</screen>\n"
-    ),
-}
+STATIC = harness.screen_files(still=harness.screen(
+    "Still",
+    '<item type="text" x="0" y="0"><fieldsize>20</fieldsize><refresh>100</refresh>'
+    "<textdata>Still 25 C</textdata></item>\n"
+    '<item type="text" x="3" y="9"><fieldsize>10</fieldsize><refresh>100</refresh>'
+    "<textdata>lower</textdata></item>\n"
+    '<item type="image" x="0" y="8"><refresh>100</refresh><imagebitmap>screens/logo.bmp</imagebitmap></item>\n'))
 LIT, UNLIT = 0x40FF80, 0x102030
 panel.load_font()
 

@@ -10,12 +10,9 @@ import harness
 import panel
 from harness import wait_for
 
-SCREENS = {
-    "screens.xml": "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n",
-    "main.xml": ('<screen><name>Main</name>\n'
-                 '<item type="text" x="0" y="0"><fieldsize>5</fieldsize><refresh>50</refresh>'
-                 "<textdata>HELLO</textdata></item>\n</screen>\n"),
-}
+SCREENS = harness.screen_files(main=harness.screen(
+    "Main", '<item type="text" x="0" y="0"><fieldsize>5</fieldsize><refresh>50</refresh>'
+            "<textdata>HELLO</textdata></item>\n"))
 # The default panel, 122 x 32 pixels, in a box.
 HALF = (124, 18)
 QUADRANT = (63, 18)

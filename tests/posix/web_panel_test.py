@@ -14,13 +14,10 @@ from harness import registry_text, stop, wait_for
 panel.load_font()
 
 # Refreshed (but unchanged) ten times a second: the driver hears of none of it.
-STATIC = {
-    "screens.xml": "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n",
-    "main.xml": ('<screen><name>Main</name>\n'
-                 '<item type="text" x="0" y="0" refresh="100"><fieldsize>5</fieldsize><textdata>hello</textdata></item>\n'
-                 '<item type="text" x="0" y="3" refresh="100"><fieldsize>20</fieldsize><textpos>right</textpos>'
-                 "<textdata>web</textdata></item>\n</screen>\n"),
-}
+STATIC = harness.screen_files(main=harness.screen(
+    "Main", '<item type="text" x="0" y="0" refresh="100"><fieldsize>5</fieldsize><textdata>hello</textdata></item>\n'
+            '<item type="text" x="0" y="3" refresh="100"><fieldsize>20</fieldsize><textpos>right</textpos>'
+            "<textdata>web</textdata></item>\n"))
 MARQUEE = {
     "screens.xml": STATIC["screens.xml"],
     "main.xml": ('<screen><name>Main</name>\n'

@@ -36,11 +36,7 @@ def main():
     try:
         for name in ("virtual", "system"):
             shutil.copy(os.path.join(args.plugins, name + ".dll"), workdir)
-        os.mkdir(os.path.join(workdir, "screens"))
-        with open(os.path.join(workdir, "screens", "screens.xml"), "w") as f:
-            f.write(wineharness.SCREENS_XML)
-        with open(os.path.join(workdir, "screens", "main.xml"), "w") as f:
-            f.write(wineharness.MAIN_XML)
+        wineharness.write_files(os.path.join(workdir, "screens"), wineharness.SCREENS)
         desktop.run("reg", "delete", r"HKCU\Software\Glancer", "/f", check=False)
         reg_set(desktop, "DRIVER", "REG_SZ", "Virtual display")
         # A virtual desktop draws window frames and a taskbar with the tray;

@@ -1,10 +1,8 @@
 """The Commands data source under Wine: cmd /c without a window, a command
 that never ends killed with its job at the timeout, and the dialog."""
-import os
+from wineharness import WineTestCase, reg_get, reg_set, screen, screen_files, value_rows, wait_until
 
-from wineharness import WineTestCase, reg_get, reg_set, wait_until
-
-CONFIGURE_PLUGINS, OK, CONFIGURE, LIST = 32774, 1, 1001, 1002
+OK = 1
 ENTRY_LIST, ID, COMMAND, INTERVAL, TIMEOUT, TYPE, ADD, UPDATE, REMOVE = 100, 101, 102, 103, 104, 105, 110, 111, 112
 KEY = r"HKCU\Software\Glancer\Commands"
 
@@ -19,14 +17,8 @@ class CommandsTest(WineTestCase):
     def test_runs_commands_and_kills_one_that_never_ends(self):
         self.set_commands([("Ok", "echo hello& echo more", 5000), ("Spin", "for /l %i in (1,0,2) do @rem", 1000),
                            ("Missing", "nosuchcommand", 5000)], interval=3000)
-        path = self.workdir(["recorddriver", "command"], screens=False)
-        os.mkdir(os.path.join(path, "screens"))
-        with open(os.path.join(path, "screens", "screens.xml"), "w") as f:
-            f.write("<screens><screenfile>s.xml</screenfile></screens>")
-        with open(os.path.join(path, "screens", "s.xml"), "w") as f:
-            f.write("<screen><name>S</name>\n" + "".join(
-                f'<item type="plugintext" x="0" y="{row}"><fieldsize>8</fieldsize><refresh>100</refresh>'
-                f"<varid>Command.{name}</varid></item>\n" for row, name in enumerate(["Ok", "Spin"])) + "</screen>\n")
+        items = value_rows(["Command.Ok", "Command.Spin"], 8, 100)
+        path = self.workdir(["recorddriver", "command"], screens=screen_files(s=screen("S", items)))
         run = self.start(driver="RecordDriver", workdir=path)
         run.wait_file("driver_calls.txt", "writeText 0 0 hello")
         run.wait_log("Commands: Command.Spin was killed after its timeout of 1000 ms; keeping its last value")
@@ -39,11 +31,7 @@ class CommandsTest(WineTestCase):
     def test_dialog_adds_refuses_and_removes_entries(self):
         self.set_commands([("A", "echo a", 1000), ("B", "echo b", 1000)])
         run = self.start(["recorddriver", "command"], driver="RecordDriver")
-        run.command(CONFIGURE_PLUGINS)
-        plugins = self.desktop.wait_window("Dialog")
-        self.desktop.control("select-text", plugins, LIST, "Commands")
-        self.desktop.control("click", plugins, CONFIGURE)
-        dialog = self.desktop.wait_window("Commands")
+        plugins, dialog = self.configure_source(run, "Commands")
         for control, text in ((ID, "C"), (COMMAND, "echo 3"), (INTERVAL, "0"), (TIMEOUT, "2000"), (TYPE, "integer")):
             self.desktop.control("settext", dialog, control, text)
         self.desktop.control("click", dialog, ADD)

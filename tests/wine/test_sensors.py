@@ -7,9 +7,9 @@ import re
 import shutil
 import threading
 
-from wineharness import CONFIG, WineTestCase, reg_set, wait_until
+from wineharness import CONFIG, WineTestCase, reg_set, screen, screen_files, value_rows, wait_until, write_files
 
-FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "datasources", "fixtures", "lhm_data.json")
+FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "datasources", "sensors", "fixtures", "lhm_data.json")
 HWINFO = r"HKCU\Software\HWiNFO64\VSB"
 ROWS = ["Sensors.CpuTemp", "Sensors.Nuvoton_NCT6798D.Fan__1", "Sensors.HWiNFO.CPU_Fan", "Sensors.GpuLoad",
         "Sensors.gpu2.Fan"]
@@ -64,13 +64,7 @@ class SensorsTest(WineTestCase):
         reg_set(self.desktop, "YChars", "REG_DWORD", "6", key=r"HKCU\Software\Glancer\RecordDriver")
         work = self.workdir(["recorddriver", "sensors"], screens=False)
         shutil.copy(os.path.join(CONFIG["plugins"], "nvml", "nvml.dll"), work)
-        os.mkdir(os.path.join(work, "screens"))
-        items = "".join(f'<item type="plugintext" x="0" y="{row}"><fieldsize>10</fieldsize><refresh>50</refresh>'
-                        f"<varid>{varid}</varid></item>\n" for row, varid in enumerate(ROWS))
-        with open(os.path.join(work, "screens", "screens.xml"), "w") as file:
-            file.write("<screens><screenfile>s.xml</screenfile></screens>")
-        with open(os.path.join(work, "screens", "s.xml"), "w") as file:
-            file.write(f"<screen><name>S</name>\n{items}</screen>\n")
+        write_files(os.path.join(work, "screens"), screen_files(s=screen("S", value_rows(ROWS, 10, 50))))
         run = self.start(driver="RecordDriver", workdir=work)
 
         def shown():

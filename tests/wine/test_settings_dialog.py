@@ -1,21 +1,19 @@
 """A dialog built from declared settings, under Wine: the System source's
 DiskPath and WatchLoad, a refused answer kept open with its reason, and the
-values stored on OK."""
+values stored on OK; the Sensors source's, whose numbers stay dwords."""
 from wineharness import WineTestCase, reg_get, wait_until
 
-CONFIGURE_PLUGINS, OK, CONFIGURE, LIST = 32774, 1, 1001, 1002
+OK = 1
 DISK_PATH, WATCH_LOAD = 100, 101
 KEY = r"HKCU\Software\Glancer\System"
+INTERVAL, EXCLUDE = 101, 103  # the Sensors dialog's rows
+SENSORS_KEY = r"HKCU\Software\Glancer\Sensors"
 
 
 class SettingsDialogTest(WineTestCase):
     def test_refuses_an_answer_out_of_range_and_stores_on_ok(self):
         run = self.start(["recorddriver", "system"], driver="RecordDriver")
-        run.command(CONFIGURE_PLUGINS)
-        plugins = self.desktop.wait_window("Dialog")
-        self.desktop.control("select-text", plugins, LIST, "System")
-        self.desktop.control("click", plugins, CONFIGURE)
-        dialog = self.desktop.wait_window("System")
+        plugins, dialog = self.configure_source(run, "System")
         # The defaults are shown.
         wait_until(lambda: "C:\\" in self.desktop.controls(dialog)[DISK_PATH], "the default disk path")
 
@@ -32,6 +30,25 @@ class SettingsDialogTest(WineTestCase):
         self.desktop.control("wait-gone", dialog, 10000)
         self.assertEqual(reg_get(self.desktop, "DiskPath", KEY), "D:\\data")
         self.assertEqual(reg_get(self.desktop, "WatchLoad", KEY), "0x1")
+
+        self.desktop.control("click", plugins, OK)
+        self.desktop.control("wait-gone", plugins, 10000)
+        self.assertEqual(run.exit(), 0)
+
+    def test_the_sensors_source_has_one_too(self):
+        run = self.start(["recorddriver", "sensors"], driver="RecordDriver")
+        run.command(CONFIGURE_PLUGINS)
+        plugins = self.desktop.wait_window("Dialog")
+        self.desktop.control("select-text", plugins, LIST, "Sensors")
+        self.desktop.control("click", plugins, CONFIGURE)
+        dialog = self.desktop.wait_window("Sensors")
+        wait_until(lambda: "1000" in self.desktop.controls(dialog)[INTERVAL], "the default interval")
+        self.desktop.control("settext", dialog, INTERVAL, "2000")
+        self.desktop.control("settext", dialog, EXCLUDE, "nvme")
+        self.desktop.control("click", dialog, OK)
+        self.desktop.control("wait-gone", dialog, 10000)
+        self.assertEqual(reg_get(self.desktop, "Interval", SENSORS_KEY), "0x7d0")
+        self.assertEqual(reg_get(self.desktop, "Exclude", SENSORS_KEY), "nvme")
 
         self.desktop.control("click", plugins, OK)
         self.desktop.control("wait-gone", plugins, 10000)

@@ -8,7 +8,7 @@ import tempfile
 import zipfile
 
 import pictures
-from wineharness import CONFIG, WineTestCase, reg_get, reg_set, wait_until
+from wineharness import CONFIG, WineTestCase, reg_get, reg_set, screen, screen_files, wait_until
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "posix"))
 import panel  # noqa: E402  the driver's font, read from its source
@@ -22,20 +22,11 @@ SCALE = 4
 WM_CLOSE, WM_EXITSIZEMOVE = 16, 562
 SELECT_DRIVER, OK, CANCEL, CONFIGURE = 32770, 1, 2, 1001
 WIDTH, SCALE_FIELD, SNAPSHOT, LIT_PREVIEW = 100, 104, 105, 111  # the settings dialog's controls
-SCREEN_XML = """<screen>
-<name>Main</name>
-<item type="text" x="0" y="0">
-<fieldsize>10</fieldsize>
-<textdata>Glancer</textdata>
-<refresh>100</refresh>
-</item>
-<item type="text" x="3" y="2">
-<fieldsize>4</fieldsize>
-<textdata>Wine</textdata>
-<refresh>100</refresh>
-</item>
-</screen>
-"""
+SCREENS = screen_files(main=screen(
+    "Main", '<item type="text" x="0" y="0"><fieldsize>10</fieldsize><textdata>Glancer</textdata><refresh>100</refresh>'
+            "</item>\n"
+            '<item type="text" x="3" y="2"><fieldsize>4</fieldsize><textdata>Wine</textdata><refresh>100</refresh>'
+            "</item>\n"))
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 SCREENSHOT = os.path.join(SOURCE, "docs", "screenshot-windows-demo.png")
 
@@ -70,12 +61,7 @@ def panel_of(shot, width=122, height=32):
 
 class VirtualDisplayTest(WineTestCase):
     def test_window_and_snapshot_show_the_screen_and_the_window_keeps_its_place(self):
-        workdir = self.workdir(screens=False)
-        os.mkdir(os.path.join(workdir, "screens"))
-        with open(os.path.join(workdir, "screens", "screens.xml"), "w") as f:
-            f.write("<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n")
-        with open(os.path.join(workdir, "screens", "main.xml"), "w") as f:
-            f.write(SCREEN_XML)
+        workdir = self.workdir(screens=SCREENS)
         shutil.copy(os.path.join(CONFIG["plugins"], "virtual.dll"), workdir)
         reg_set(self.desktop, "Snapshot", "REG_SZ", "panel.png", key=SECTION)
         reg_set(self.desktop, "WindowX", "REG_DWORD", "60", key=SECTION)

@@ -1,7 +1,6 @@
 """The Web panel on Windows: the page and the event stream on loopback, from
 the Linux side of the same network stack."""
 import os
-import socket
 import sys
 import urllib.error
 import urllib.request
@@ -9,16 +8,10 @@ import urllib.request
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "posix"))
 import panel  # noqa: E402
 from web_panel_test import Stream  # noqa: E402
-from wineharness import WineTestCase, reg_set, wait_until  # noqa: E402
+from wineharness import WineTestCase, free_port, reg_set, wait_until  # noqa: E402
 
 KEY = r"HKCU\Software\Glancer\WebPanel"
 panel.load_font()
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 class WebPanelTest(WineTestCase):

@@ -4,15 +4,20 @@ and the registry of a shared Wine prefix."""
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 
-CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix, package
-WAIT = 30.0  # seconds for anything the program should do by itself
-WM_KEYDOWN, WM_KEYUP, WM_COMMAND = 256, 257, 273
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+# Shared with tests/posix.
+from e2e import TIMEOUT as WAIT, free_port, screen, screen_files, value_rows, write_files  # noqa: E402,F401
+from e2e import wait_for as wait_until  # noqa: E402  the name these tests use
 
-SCREENS_XML = "<screens>\n<screenfile>main.xml</screenfile>\n</screens>\n"
+CONFIG = {}  # filled by run_wine_tests.py: glancer, wincontrol, plugins, probe, prefix, package
+WM_KEYDOWN, WM_KEYUP, WM_COMMAND = 256, 257, 273
+CONFIGURE_PLUGINS, PLUGIN_LIST, CONFIGURE_PLUGIN = 32774, 1002, 1001  # the tray's command, the dialog's controls
+
 MAIN_XML = """<screen>
 <name>Main</name>
 <item type="text" x="0" y="0">
@@ -27,6 +32,7 @@ MAIN_XML = """<screen>
 </item>
 </screen>
 """
+SCREENS = screen_files(main=MAIN_XML)
 
 
 def wine_env(display=None):
@@ -37,24 +43,13 @@ def wine_env(display=None):
     return env
 
 
-def wait_until(predicate, what, timeout=WAIT):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(0.1)
-
-
 class Desktop:
     """A private X display with the Wine server of the shared prefix."""
 
-    def __init__(self, screen="1024x768x24"):
+    def __init__(self, size="1024x768x24"):
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -289,17 +284,15 @@ class WineTestCase(unittest.TestCase):
             run.kill()
 
     def workdir(self, plugins=(), screens=True):
+        """A fresh folder with the plugins named; `screens`: True for
+        SCREENS, False for none, or a screens folder's files."""
         path = tempfile.mkdtemp(prefix="glancer-wine-")
         self.addCleanup(shutil.rmtree, path, True)
         for name in plugins:
             source = CONFIG["probe"] if name == "wineprobe" else os.path.join(CONFIG["plugins"], name + ".dll")
             shutil.copy(source, os.path.join(path, name + ".dll"))
         if screens:
-            os.mkdir(os.path.join(path, "screens"))
-            with open(os.path.join(path, "screens", "screens.xml"), "w") as f:
-                f.write(SCREENS_XML)
-            with open(os.path.join(path, "screens", "main.xml"), "w") as f:
-                f.write(MAIN_XML)
+            write_files(os.path.join(path, "screens"), SCREENS if screens is True else screens)
         return path
 
     def start(self, plugins=(), driver=None, workdir=None, exe=None):
@@ -308,6 +301,15 @@ class WineTestCase(unittest.TestCase):
         run = Glancer(self.desktop, workdir or self.workdir(plugins), exe)
         self.runs.append(run)
         return run
+
+    def configure_source(self, run, name):
+        """Opens the plugins dialog and, from it, the data source `name`'s
+        own dialog (titled with its name); gives both."""
+        run.command(CONFIGURE_PLUGINS)
+        plugins = self.desktop.wait_window("Dialog")
+        self.desktop.control("select-text", plugins, PLUGIN_LIST, name)
+        self.desktop.control("click", plugins, CONFIGURE_PLUGIN)
+        return plugins, self.desktop.wait_window(name)
 
     def assert_clean_shutdown(self, run, released_driver=True):
         log = run.log()

@@ -7,7 +7,7 @@
 
 #include <shellapi.h> /* needs windows.h first */
 
-#include "tests/plugins/test_plugin_util.h"
+#include "tests/fixture-plugins/test_plugin_util.h"
 
 static HWND programWindow;
 

@@ -24,7 +24,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/plugins/test_plugin_util.h"
+#include "tests/fixture-plugins/test_plugin_util.h"
 
 namespace {
 

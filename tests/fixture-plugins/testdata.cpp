@@ -24,7 +24,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/plugins/test_plugin_util.h"
+#include "tests/fixture-plugins/test_plugin_util.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
  * when getInterface runs; show appends "show <n>" to "ui_shown.txt" and logs
  * "TestUI show <n>", so a test can tell which copy the program uses.
  */
-#include "tests/plugins/test_plugin_util.h"
+#include "tests/fixture-plugins/test_plugin_util.h"
 
 static int32_t instance;
 

@@ -15,8 +15,11 @@
 #include "datasources/system/sampler.h"
 #include "datasources/system/value_text.h"
 #include "datasources/system/variables.h"
+#include "tests/common/test_env.h"
 
 namespace {
+
+using testenv::WaitFor;
 
 const char kNetDev[] =
     "Inter-|   Receive                                                |  Transmit\n"
@@ -242,14 +245,6 @@ TEST(Sampler, ReadsProbeOnlyTheirGroupOncePerPeriodAndRatesSpanTheWindow)
     EXPECT_EQ(probe.Calls(Group::Cpu), 5);
 }
 
-template <class Condition> void WaitFor(Condition condition, const char* what)
-{
-    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10); !condition();) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << what;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
 TEST(Sampler, ThreadReadsTheDiskWithoutDelayingReadsAndWakesOnlyWhenNeeded)
 {
     auto quickOwned = std::make_unique<FakeProbe>();
@@ -275,10 +270,11 @@ TEST(Sampler, ThreadReadsTheDiskWithoutDelayingReadsAndWakesOnlyWhenNeeded)
         std::move(quickOwned), std::move(diskOwned), "/data", [&high](bool on) { high = on; }, options);
     sampler.Start();
 
-    WaitFor([&] { return disk.Calls(Group::Disk) == 1; }, "the disk is not read at start");
+    ASSERT_TRUE(WaitFor([&] { return disk.Calls(Group::Disk) == 1; })) << "the disk is not read at start";
     EXPECT_STREQ(sampler.Read(Group::Disk).diskFree, "?"); // the probe is held: the cached value at once
     disk.held = false;
-    WaitFor([&] { return std::string(sampler.Read(Group::Disk).diskFree) == "1.0 GiB free"; }, "no disk value");
+    ASSERT_TRUE(WaitFor([&] { return std::string(sampler.Read(Group::Disk).diskFree) == "1.0 GiB free"; }))
+        << "no disk value";
     EXPECT_EQ(disk.diskPathSeen, "/data");
 
     const int turns = threadTurns;
@@ -290,11 +286,12 @@ TEST(Sampler, ThreadReadsTheDiskWithoutDelayingReadsAndWakesOnlyWhenNeeded)
     EXPECT_GT(quick.Calls(Group::Cpu), 2);
     EXPECT_EQ(threadTurns, turns) << "quick reads woke the thread";
     EXPECT_EQ(disk.Calls(Group::Disk), 1);
-    WaitFor([&] { return sampler.Read(Group::Disk), disk.Calls(Group::Disk) == 2; }, "a stale disk is not read");
+    ASSERT_TRUE(WaitFor([&] { return sampler.Read(Group::Disk), disk.Calls(Group::Disk) == 2; }))
+        << "a stale disk is not read";
 
     quick.busy = true;
-    WaitFor([&] { return sampler.Read(Group::Cpu), high.load(); }, "no high load");
-    WaitFor([&] { return !high; }, "an unwatched high load stays set");
+    ASSERT_TRUE(WaitFor([&] { return sampler.Read(Group::Cpu), high.load(); })) << "no high load";
+    ASSERT_TRUE(WaitFor([&] { return !high; })) << "an unwatched high load stays set";
     sampler.Stop();
 
     auto watchedOwned = std::make_unique<FakeProbe>();
@@ -305,7 +302,8 @@ TEST(Sampler, ThreadReadsTheDiskWithoutDelayingReadsAndWakesOnlyWhenNeeded)
     Sampler watcher(
         std::move(watchedOwned), std::make_unique<FakeProbe>(), "/", [&high](bool on) { high = on; }, options);
     watcher.Start();
-    WaitFor([&] { return watched.Calls(Group::Cpu) >= 3 && high; }, "the load is not watched without reads");
+    ASSERT_TRUE(WaitFor([&] { return watched.Calls(Group::Cpu) >= 3 && high; }))
+        << "the load is not watched without reads";
     watcher.Stop();
     EXPECT_FALSE(high);
 }

@@ -74,6 +74,63 @@ TEST(Kit, LatestValuesKeepTheirTypeAndRefuseOthers)
     }
 }
 
+std::string TextOf(const glancer::LatestValues& values, glancer::Variable variable)
+{
+    char area[GLANCER_TEXT_SIZE] = "";
+    glancer::Value out(area, sizeof area, variable.Type());
+    values.Read(variable.Index(), out);
+    return area;
+}
+
+template <class Number> Number NumberOf(const glancer::LatestValues& values, glancer::Variable variable)
+{
+    Number number{};
+    glancer::Value out(&number, sizeof number, variable.Type());
+    values.Read(variable.Index(), out);
+    return number;
+}
+
+// What a source makes of received text (a message, a command's output).
+TEST(Kit, TextReceivedIsConvertedAndABadOneKeepsTheLastValueMarkedStale)
+{
+    const Probe probe;
+    glancer::LatestValues values;
+    values.MarkStale(probe.text);
+    EXPECT_EQ(TextOf(values, probe.text), "?"); // nothing yet
+    EXPECT_TRUE(values.SetFromText(probe.text, std::string("a\tb\0c\r\nnext", 11)));
+    EXPECT_EQ(TextOf(values, probe.text), "a?b?c");
+    values.MarkStale(probe.text);
+    values.MarkStale(probe.text);
+    EXPECT_EQ(TextOf(values, probe.text), "a?b?c?");
+    EXPECT_TRUE(values.SetFromText(probe.text, std::string(300, 'y')));
+    values.MarkStale(probe.text);
+    EXPECT_EQ(TextOf(values, probe.text), std::string(254, 'y') + "?");
+
+    EXPECT_TRUE(values.SetFromText(probe.number, std::string(250, ' ') + "12345678\n"));
+    EXPECT_EQ(NumberOf<std::int32_t>(values, probe.number), 12345678); // converted before the text is cut
+    EXPECT_TRUE(values.SetFromText(probe.decimal, std::string(300, ' ') + "0.25"));
+    EXPECT_EQ(NumberOf<double>(values, probe.decimal), 0.25);
+    EXPECT_TRUE(values.SetFromText(probe.number, " +42 \n"));
+    EXPECT_FALSE(values.SetFromText(probe.number, "2147483648"));
+    EXPECT_FALSE(values.SetFromText(probe.number, "4.5"));
+    EXPECT_FALSE(values.SetFromText(probe.number, "+-4"));
+    EXPECT_EQ(NumberOf<std::int32_t>(values, probe.number), 42);
+    EXPECT_TRUE(values.SetFromText(probe.decimal, "-1.5e3"));
+    EXPECT_FALSE(values.SetFromText(probe.decimal, "nan"));
+    EXPECT_FALSE(values.SetFromText(probe.decimal, ""));
+    EXPECT_EQ(NumberOf<double>(values, probe.decimal), -1500.0);
+}
+
+TEST(Kit, EntriesListedInSettingsNeedAUsableIdAndType)
+{
+    const std::vector<std::string> taken{"Temp"};
+    EXPECT_EQ(glancer::EntryProblem("Fan", "double", taken), "");
+    EXPECT_EQ(glancer::EntryProblem("", "text", taken), "has no Id");
+    EXPECT_EQ(glancer::EntryProblem("a.b", "text", taken), "Id \"a.b\" has a space, dot or backslash");
+    EXPECT_EQ(glancer::EntryProblem("Temp", "text", taken), "Id \"Temp\" is used twice");
+    EXPECT_EQ(glancer::EntryProblem("Fan", "Text", taken), "Type \"Text\" is not text, integer or double");
+}
+
 TEST(Kit, ValuesWrittenOnAWorkerReachTheReader)
 {
     const Probe probe;

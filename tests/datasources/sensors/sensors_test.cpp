@@ -11,10 +11,12 @@
 #include "datasources/sensors/lhm_json.h"
 #include "datasources/sensors/sampler.h"
 #include "datasources/sensors/sensor_table.h"
+#include "tests/common/test_env.h"
 
 namespace {
 
 using namespace sensors;
+using testenv::WaitFor;
 
 // Sensors whose values a test sets; counts its reads.
 class FakeMonitor : public Monitor {
@@ -51,15 +53,6 @@ Found T(const char* group, const char* label, Kind kind = Kind::Temperature)
     std::string prefix = group;
     prefix = prefix.substr(0, prefix.find('_'));
     return Found{group, label, kind, prefix};
-}
-
-void WaitFor(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
 }
 
 std::vector<std::string> Ids(const SensorTable& table)
@@ -122,7 +115,7 @@ TEST(SensorTable, AliasesFollowTheChoiceOrderAndReadZeroWithoutASensor)
 
 TEST(LhmJson, ReadsTheSensorTreeOfARecordedDocument)
 {
-    std::ifstream file(GLANCER_TEST_SOURCE_DIR "/datasources/fixtures/lhm_data.json");
+    std::ifstream file(GLANCER_TEST_SOURCE_DIR "/datasources/sensors/fixtures/lhm_data.json");
     std::stringstream text;
     text << file.rdbuf();
     std::string problem;
@@ -197,14 +190,14 @@ TEST(SensorSampler, ReadsTheMonitorsOnlyWhenAValueShownIsAnIntervalOld)
     SamplerRig rig(0.0);
     rig.monitor->Set(0, 51.0);
     rig.sampler->Start();
-    WaitFor([&] { return rig.sampler->Read(AliasCount) == 51.0; });
+    ASSERT_TRUE(WaitFor([&] { return rig.sampler->Read(AliasCount) == 51.0; }));
     EXPECT_EQ(rig.sampler->Read(CpuTemp), 51.0);
     rig.monitor->Set(0, 53.0);
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(rig.sampler->Read(CpuTemp), 51.0); // sampled less than an interval ago
     EXPECT_EQ(rig.monitor->Reads(), 1);
     rig.clock = 900; // within the tolerance of the interval
-    WaitFor([&] { return rig.sampler->Read(CpuTemp) == 53.0; });
+    ASSERT_TRUE(WaitFor([&] { return rig.sampler->Read(CpuTemp) == 53.0; }));
     EXPECT_EQ(rig.monitor->Reads(), 2);
     EXPECT_EQ(rig.sampler->Read(rig.sampler->Count()), 0.0);
     rig.sampler->Stop();
@@ -216,14 +209,14 @@ TEST(SensorSampler, WatchesTheTemperaturesForTheHotFlagWhileHotTempIsSet)
     SamplerRig rig(80.0, std::chrono::milliseconds(5));
     rig.sampler->Start();
     rig.monitor->Set(1, 85.0); // the card
-    WaitFor([&] { return rig.sampler->Read(GpuTemp) == 85.0; });
+    ASSERT_TRUE(WaitFor([&] { return rig.sampler->Read(GpuTemp) == 85.0; }));
     const int reads = rig.monitor->Reads();
-    WaitFor([&] { return rig.monitor->Reads() > reads + 2; }); // unread, still sampled
-    rig.monitor->Set(0, 80.0);                                 // at the limit counts
+    ASSERT_TRUE(WaitFor([&] { return rig.monitor->Reads() > reads + 2; })); // unread, still sampled
+    rig.monitor->Set(0, 80.0);                                              // at the limit counts
     rig.monitor->Set(1, 60.0);
-    WaitFor([&] { return rig.sampler->Read(GpuTemp) == 60.0; });
+    ASSERT_TRUE(WaitFor([&] { return rig.sampler->Read(GpuTemp) == 60.0; }));
     rig.monitor->Set(0, 79.5);
-    WaitFor([&] { return rig.sampler->Read(CpuTemp) == 79.5; });
+    ASSERT_TRUE(WaitFor([&] { return rig.sampler->Read(CpuTemp) == 79.5; }));
     rig.sampler->Stop();
     EXPECT_EQ(rig.changes, (std::vector<bool>{true, false}));
 }

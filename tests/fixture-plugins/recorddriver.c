@@ -25,7 +25,7 @@
 #include <time.h>
 #endif
 
-#include "tests/plugins/test_plugin_util.h"
+#include "tests/fixture-plugins/test_plugin_util.h"
 
 #ifndef RECORD_FILE
 #define RECORD_FILE "driver_calls.txt"
