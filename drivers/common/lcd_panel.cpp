@@ -49,15 +49,26 @@ void LcdPanel::CopyRegion(const FrameBufferHeader& frame, std::uint32_t x, std::
 
 void LcdPanel::Compose(std::vector<std::uint8_t>& out) const
 {
-    out.assign(pixels_.begin(), pixels_.end());
+    out.resize(pixels_.size());
+    ComposeRows(out, 0, geometry_.yPixels);
+}
+
+void LcdPanel::ComposeRows(std::vector<std::uint8_t>& out, std::uint32_t top, std::uint32_t bottom) const
+{
     const std::uint32_t width = geometry_.xPixels;
     const std::uint32_t height = geometry_.yPixels;
+    bottom = std::min(bottom, height);
+    if (top >= bottom || out.size() != pixels_.size())
+        return;
+    std::copy(pixels_.begin() + std::ptrdiff_t{top} * width, pixels_.begin() + std::ptrdiff_t{bottom} * width,
+              out.begin() + std::ptrdiff_t{top} * width);
     // Only cells that start inside the pixels can show anything.
     const std::uint32_t columns = std::min(geometry_.xChars, (width + kCellWidth - 1) / kCellWidth);
-    const std::uint32_t rows = std::min(geometry_.yChars, (height + kCellHeight - 1) / kCellHeight);
-    for (std::uint32_t row = 0; row < rows; ++row) {
-        const std::uint32_t top = row * kCellHeight;
-        const std::uint32_t glyphRows = std::min(kGlyphHeight, height - top);
+    const std::uint32_t rows = std::min(geometry_.yChars, (bottom + kCellHeight - 1) / kCellHeight);
+    for (std::uint32_t row = top / kCellHeight; row < rows; ++row) {
+        const std::uint32_t cellTop = row * kCellHeight;
+        const std::uint32_t from = std::max(cellTop, top) - cellTop;
+        const std::uint32_t to = std::min({kGlyphHeight, height - cellTop, bottom - cellTop});
         for (std::uint32_t column = 0; column < columns; ++column) {
             const unsigned char character = text_[std::size_t{row} * geometry_.xChars + column];
             if (character == ' ')
@@ -65,8 +76,8 @@ void LcdPanel::Compose(std::vector<std::uint8_t>& out) const
             const std::uint8_t* glyph = Glyph(character);
             const std::uint32_t left = column * kCellWidth;
             const std::uint32_t glyphColumns = std::min(kGlyphWidth, width - left);
-            for (std::uint32_t gy = 0; gy < glyphRows; ++gy) {
-                std::uint8_t* line = out.data() + std::size_t{top + gy} * width + left;
+            for (std::uint32_t gy = from; gy < to; ++gy) {
+                std::uint8_t* line = out.data() + std::size_t{cellTop + gy} * width + left;
                 for (std::uint32_t gx = 0; gx < glyphColumns; ++gx)
                     line[gx] |= (glyph[gx] >> gy) & 1u;
             }

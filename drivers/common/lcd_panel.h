@@ -37,6 +37,9 @@ public:
     // The picture as the panel shows it: xPixels * yPixels bytes, rows from
     // the top, 1 lit, 0 unlit. `out` is resized (and reused) as needed.
     void Compose(std::vector<std::uint8_t>& out) const;
+    // The same for rows [top, bottom) only, into an `out` already composed
+    // once: for a caller that knows which rows its drawing calls touched.
+    void ComposeRows(std::vector<std::uint8_t>& out, std::uint32_t top, std::uint32_t bottom) const;
 
 private:
     Geometry geometry_;

@@ -35,6 +35,9 @@ public:
 
 protected:
     std::intptr_t Handle() const { return handle_; }
+    // Windows: open for overlapped I/O, for a subclass that does its own
+    // reads and writes (SerialPort's own Send and Receive then do not work).
+    bool overlapped_ = false;
 
 private:
     std::string path_;

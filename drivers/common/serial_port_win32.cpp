@@ -20,7 +20,8 @@ bool SerialPort::Open(std::string& reason)
     Close();
     // "COM10" and up only open as "\\.\COM10"; the prefix suits all.
     const std::string device = path_.rfind("\\\\.\\", 0) == 0 ? path_ : "\\\\.\\" + path_;
-    HANDLE port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              overlapped_ ? FILE_FLAG_OVERLAPPED : 0, nullptr);
     if (port == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         reason = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "does not exist"

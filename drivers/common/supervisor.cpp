@@ -136,7 +136,11 @@ bool Supervisor::AwaitRound(std::unique_lock<std::mutex>& lock, bool& everything
             if (asked && !due())
                 return true;
         } else if (until == kNever) {
+            // Only a healthy device at rest may take a drawing call's bytes
+            // directly (SendAtOnce); anything pending stays with the worker.
+            idle_ = trouble_ == Trouble::None;
             wake_.wait(lock, due);
+            idle_ = false;
         } else {
             wake_.wait_until(lock, until, due);
         }

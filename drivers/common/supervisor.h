@@ -46,6 +46,11 @@ public:
     virtual void Listening() {}
     // At Stop, once the last picture went out.
     virtual void Farewell(Transport& /*transport*/) {}
+    // Optional, from a drawing call under the lock while the worker sleeps
+    // with the device well: sends what changed at once if the device takes
+    // it without waiting, which spares the worker a wake-up. False hands
+    // what is left to the worker (the transport keeps it for its next Send).
+    virtual bool SendAtOnce(Transport& /*transport*/) { return false; }
 };
 
 struct SupervisorOptions {
@@ -128,6 +133,8 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             change(model_);
+            if (idle_ && model_.SendAtOnce(transport_))
+                return;
             wake = !dirty_; // else the worker has yet to look
             dirty_ = true;
         }
@@ -175,6 +182,7 @@ private:
     std::condition_variable wake_;
     bool dirty_ = false;    // guarded by mutex_
     bool stopping_ = false; // guarded by mutex_
+    bool idle_ = false;     // guarded by mutex_: the worker waits, the device open and well
     std::thread worker_;
 
     // The worker's own.

@@ -1,6 +1,7 @@
 #include "drivers/smart-screen/canvas.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "drivers/common/lcd_panel.h"
 
@@ -66,6 +67,36 @@ std::uint16_t Canvas::ScreenPixel(std::uint32_t x, std::uint32_t y, const std::v
     return background_.empty() ? unlit_ : background_[at];
 }
 
+void Canvas::ScreenRow(std::uint32_t x, std::uint32_t y, std::uint32_t width, const std::vector<std::uint8_t>& panel,
+                       std::uint16_t* to) const
+{
+    const std::uint32_t s = layout_.scale, pw = layout_.panelWidth(), py = y / s;
+    const std::uint8_t* row = py < layout_.panelHeight() ? &panel[std::size_t{py} * pw] : nullptr;
+    const std::size_t at = std::size_t{y} * layout_.screenWidth + x;
+    std::uint32_t px = x / s, within = x % s;
+    if (background_.empty() && colourMap_.empty()) {
+        // A run of `scale` alike pixels per panel pixel.
+        for (std::uint32_t i = 0; i < width; ++px) {
+            const std::uint32_t run = std::min(s - within, width - i);
+            std::fill_n(to + i, run, row != nullptr && px < pw && row[px] != 0 ? lit_ : unlit_);
+            i += run;
+            within = 0;
+        }
+        return;
+    }
+    for (std::uint32_t i = 0; i < width; ++i) {
+        const bool lit = row != nullptr && px < pw && row[px] != 0;
+        if (lit)
+            to[i] = colourMap_.empty() ? lit_ : colourMap_[at + i];
+        else
+            to[i] = background_.empty() ? unlit_ : background_[at + i];
+        if (++within == s) {
+            within = 0;
+            ++px;
+        }
+    }
+}
+
 void Canvas::SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
                             const std::vector<std::uint8_t>& panel, Bytes& out)
 {
@@ -73,6 +104,19 @@ void Canvas::SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t widt
     const std::uint32_t quarters = layout_.softQuarters & 3;
     const Rect device = Turned({x, y, width, height}, sw, sh, quarters);
     scratch_.resize(std::size_t{device.width} * device.height);
+    if (quarters == 0) {
+        // Row by row; without pictures the rows of one panel row are alike.
+        const bool plain = background_.empty() && colourMap_.empty();
+        std::uint16_t* to = scratch_.data();
+        for (std::uint32_t sy = y; sy < y + height; ++sy, to += width) {
+            if (plain && sy > y && sy % layout_.scale != 0)
+                std::copy_n(to - width, width, to);
+            else
+                ScreenRow(x, sy, width, panel, to);
+        }
+        AppendBitmap(revision_, device, scratch_.data(), out);
+        return;
+    }
     std::size_t i = 0;
     for (std::uint32_t dy = device.y; dy < device.y + device.height; ++dy) {
         for (std::uint32_t dx = device.x; dx < device.x + device.width; ++dx) {
@@ -84,7 +128,7 @@ void Canvas::SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t widt
             } else if (quarters == 2) {
                 sx = sw - 1 - dx;
                 sy = sh - 1 - dy;
-            } else if (quarters == 3) {
+            } else {
                 sx = sw - 1 - dy;
                 sy = dx;
             }
@@ -94,7 +138,8 @@ void Canvas::SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t widt
     AppendBitmap(revision_, device, scratch_.data(), out);
 }
 
-std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out)
+std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out, std::uint32_t top,
+                           std::uint32_t bottom)
 {
     const std::uint32_t pw = layout_.panelWidth(), ph = layout_.panelHeight();
     if (panel.size() != std::size_t{pw} * ph)
@@ -108,20 +153,24 @@ std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everythi
     // merged while the merged rectangle costs little more than the two.
     areas_.clear();
     const std::uint32_t band = panelcore::kCellHeight;
-    for (std::uint32_t top = 0; top < ph; top += band) {
-        const std::uint32_t bottom = std::min(ph, top + band);
+    const std::uint32_t last = std::min(ph, bottom);
+    for (std::uint32_t first = top / band * band; first < last; first += band) {
         Area area{pw, ph, 0, 0};
-        for (std::uint32_t y = top; y < bottom; ++y) {
+        for (std::uint32_t y = std::max(first, top); y < std::min(last, first + band); ++y) {
             const std::uint8_t* now = &panel[std::size_t{y} * pw];
-            const std::uint8_t* was = &shown_[std::size_t{y} * pw];
-            for (std::uint32_t x = 0; x < pw; ++x) {
-                if (now[x] != was[x]) {
-                    area.x0 = std::min(area.x0, x);
-                    area.x1 = std::max(area.x1, x + 1);
-                    area.y0 = std::min(area.y0, y);
-                    area.y1 = std::max(area.y1, y + 1);
-                }
-            }
+            std::uint8_t* was = &shown_[std::size_t{y} * pw];
+            if (std::memcmp(now, was, pw) == 0)
+                continue;
+            std::uint32_t first = 0, last = pw;
+            while (now[first] == was[first])
+                ++first;
+            while (now[last - 1] == was[last - 1])
+                --last;
+            std::memcpy(was, now, pw);
+            area.x0 = std::min(area.x0, first);
+            area.x1 = std::max(area.x1, last);
+            area.y0 = std::min(area.y0, y);
+            area.y1 = std::max(area.y1, y + 1);
         }
         if (area.x1 == 0)
             continue;
@@ -139,7 +188,6 @@ std::size_t Canvas::Render(const std::vector<std::uint8_t>& panel, bool everythi
     const std::uint32_t s = layout_.scale;
     for (const Area& area : areas_)
         SendScreenRect(area.x0 * s, area.y0 * s, (area.x1 - area.x0) * s, (area.y1 - area.y0) * s, panel, out);
-    shown_ = panel;
     return areas_.size();
 }
 

@@ -50,8 +50,9 @@ public:
     // Appends the bitmap commands that bring the screen from what was last
     // rendered to `panel` (panelWidth * panelHeight bytes, 0 or 1); with
     // `everything`, the whole screen, margins included. Returns the number
-    // of rectangles.
-    std::size_t Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out);
+    // of rectangles. Rows outside [top, bottom) are known to be unchanged.
+    std::size_t Render(const std::vector<std::uint8_t>& panel, bool everything, Bytes& out, std::uint32_t top = 0,
+                       std::uint32_t bottom = UINT32_MAX);
 
 private:
     struct Area {                     // in panel pixels; the margins right and below are outside it
@@ -59,6 +60,9 @@ private:
     };
     void SendScreenRect(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
                         const std::vector<std::uint8_t>& panel, Bytes& out);
+    // Screen row y from x on, not turned.
+    void ScreenRow(std::uint32_t x, std::uint32_t y, std::uint32_t width, const std::vector<std::uint8_t>& panel,
+                   std::uint16_t* to) const;
     std::uint16_t ScreenPixel(std::uint32_t x, std::uint32_t y, const std::vector<std::uint8_t>& panel) const;
 
     Revision revision_;

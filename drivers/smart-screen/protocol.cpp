@@ -70,6 +70,18 @@ void Append(const std::uint8_t* bytes, std::size_t count, Bytes& out)
     out.insert(out.end(), bytes, bytes + count);
 }
 
+// Many pixels at once, without a capacity check each.
+void AppendPixels(const std::uint16_t* pixels, std::size_t count, bool bigEnd, Bytes& out)
+{
+    const std::size_t at = out.size();
+    out.resize(at + 2 * count);
+    std::uint8_t* to = out.data() + at;
+    for (std::size_t i = 0; i < count; ++i, to += 2) {
+        to[bigEnd ? 1 : 0] = static_cast<std::uint8_t>(pixels[i]);
+        to[bigEnd ? 0 : 1] = static_cast<std::uint8_t>(pixels[i] >> 8);
+    }
+}
+
 void AppendBigEnd16(std::uint32_t value, Bytes& out)
 {
     out.push_back(static_cast<std::uint8_t>(value >> 8));
@@ -276,15 +288,11 @@ void AppendBitmap(Revision revision, const Rect& rect, const std::uint16_t* pixe
     switch (revision) {
     case Revision::A:
         AppendA(kABitmap, rect.x, rect.y, ex, ey, out);
-        out.reserve(out.size() + 2 * count);
-        for (std::size_t i = 0; i < count; ++i)
-            AppendLittleEnd16(pixels[i], out);
+        AppendPixels(pixels, count, false, out);
         return;
     case Revision::B:
         AppendB(kBBitmap, {rect.x >> 8, rect.x, rect.y >> 8, rect.y, ex >> 8, ex, ey >> 8, ey}, out);
-        out.reserve(out.size() + 2 * count);
-        for (std::size_t i = 0; i < count; ++i)
-            AppendBigEnd16(pixels[i], out);
+        AppendPixels(pixels, count, true, out);
         return;
     case Revision::D: {
         Append(kDBlock, sizeof kDBlock, out);
@@ -317,9 +325,7 @@ void AppendBitmap(Revision revision, const Rect& rect, const std::uint16_t* pixe
         AppendLittleEnd16(ex, out);
         AppendLittleEnd16(ey, out);
         out.push_back(kWEnd);
-        out.reserve(out.size() + 2 * count);
-        for (std::size_t i = 0; i < count; ++i)
-            AppendLittleEnd16(pixels[i], out);
+        AppendPixels(pixels, count, false, out);
         return;
     }
 }

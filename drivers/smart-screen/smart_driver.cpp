@@ -2,6 +2,8 @@
 // Settings, section "SmartScreen": see smart_settings.h.
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "drivers/common/panel_driver.h"
 #include "drivers/common/serial_port.h"
@@ -26,22 +28,44 @@ void Log(const std::string& line)
     glancer::Log(std::string(kName) + ": " + line);
 }
 
+std::string Hex(const std::vector<std::uint8_t>& bytes)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        if (!text.empty())
+            text += ' ';
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
+}
+
 // Asks the screen what it is, where the revision allows: a UsbPCMonitor
 // (revision A) answers with its size, the original Turing 3.5" not at all;
-// revision B answers with its sub-revision.
-void Probe(ScreenSetup& setup, bool revisionKnown)
+// revision B answers with its sub-revision. False, logged, when the port
+// answers what no such screen says: another device, which must not be sent
+// pictures.
+bool Probe(ScreenSetup& setup, bool revisionKnown)
 {
     panelcore::SerialPort port(setup.where, kBaud, true);
     std::string reason;
     if (!port.Open(reason))
-        return; // the back end logs it and keeps trying
+        return true; // the back end logs it and keeps trying
+    bool screen = true;
     const auto ask = [&](Revision revision) {
         Bytes hello;
         AppendHello(revision, hello);
         if (port.Send(hello.data(), hello.size()) != panelcore::Transport::Sent::All)
             return HelloAnswer();
         const std::vector<std::uint8_t> answer = ReadAnswer(port, HelloAnswerSize(revision), kHelloWaitMs);
-        return ReadHelloAnswer(revision, answer.data(), answer.size());
+        const HelloAnswer read = ReadHelloAnswer(revision, answer.data(), answer.size());
+        if (!read.recognised && !answer.empty()) {
+            Log(setup.where + " answers HELLO with " + Hex(answer) + ", which no revision " + RevisionName(revision) +
+                " screen says; leaving it alone (is Port another device?)");
+            screen = false;
+        }
+        return read;
     };
     if (setup.revision == Revision::A || !revisionKnown) {
         const HelloAnswer answer = ask(Revision::A);
@@ -50,7 +74,7 @@ void Probe(ScreenSetup& setup, bool revisionKnown)
             setup.width = answer.width;
             setup.height = answer.height;
             Log(setup.where + " is a " + answer.model);
-        } else if (!revisionKnown) {
+        } else if (!revisionKnown && screen) {
             const HelloAnswer b = ask(Revision::B);
             setup.revision = b.recognised ? Revision::B : Revision::A;
             setup.fullBrightness = b.model != "A01" && b.model != "A02";
@@ -60,6 +84,7 @@ void Probe(ScreenSetup& setup, bool revisionKnown)
         setup.fullBrightness = !b.recognised || (b.model != "A01" && b.model != "A02");
     }
     port.Close();
+    return screen;
 }
 
 std::optional<Picture> Load(const char* setting, const std::string& path, const Layout& layout)
@@ -101,8 +126,10 @@ public:
         }
         if (revision)
             setup_.revision = *revision;
-        Probe(setup_, revision.has_value());
+        const bool screen = Probe(setup_, revision.has_value());
         Fit(settings.scale);
+        if (!screen)
+            return; // the drawing calls go nowhere
         const Layout layout = setup_.ScreenLayout();
         Theme theme;
         theme.lit = settings.litColour;
@@ -117,7 +144,7 @@ public:
             std::to_string(geometry.xPixels) + " x " + std::to_string(geometry.yPixels) + " panel");
         auto port = std::make_unique<WatchedPort>(setup_.where, kBaud, true);
         WatchedPort& watched = *port;
-        Start(std::move(port), std::make_unique<SmartModel>(setup_, theme), {kName, setup_.where});
+        Start(std::move(port), std::make_unique<SmartModel>(setup_, theme, &watched), {kName, setup_.where});
         watched.SetWake([this] { return TryWake(); });
     }
 

@@ -44,14 +44,37 @@ std::vector<std::uint8_t> ReadAnswer(panelcore::Transport& transport, std::size_
     return answer;
 }
 
-SmartModel::SmartModel(const ScreenSetup& setup, const Theme& theme)
-    : setup_(setup), panel_(setup.PanelGeometry()), canvas_(setup.revision, setup.ScreenLayout(), theme)
+SmartModel::SmartModel(const ScreenSetup& setup, const Theme& theme, WatchedPort* port)
+    : setup_(setup), port_(port), panel_(setup.PanelGeometry()), canvas_(setup.revision, setup.ScreenLayout(), theme)
 {
+}
+
+bool SmartModel::TakeTouched()
+{
+    if (taken_.empty()) {
+        panel_.Compose(taken_);
+    } else if (top_ < bottom_) {
+        panel_.ComposeRows(taken_, top_, bottom_);
+    } else {
+        return false;
+    }
+    takenTop_ = std::min(takenTop_, top_);
+    takenBottom_ = std::max(takenBottom_, bottom_);
+    top_ = panel_.geometry().yPixels;
+    bottom_ = 0;
+    return true;
+}
+
+void SmartModel::Render()
+{
+    canvas_.Render(taken_, everything_, bytes_, takenTop_, takenBottom_);
+    takenTop_ = panel_.geometry().yPixels;
+    takenBottom_ = 0;
 }
 
 void SmartModel::Take(bool everything)
 {
-    panel_.Compose(taken_);
+    TakeTouched();
     everything_ = everything;
 }
 
@@ -84,11 +107,24 @@ panelcore::Transport::Sent SmartModel::Send(panelcore::Transport& transport)
                           sideways ? setup_.width : setup_.height, bytes_);
         AppendBrightness(setup_.revision, setup_.brightness, setup_.fullBrightness, bytes_);
     }
-    canvas_.Render(taken_, everything_, bytes_);
+    Render();
     if (bytes_.empty()) // tells whether the port hung up while all was still
         return transport.Send(bytes_.data(), 0);
     bytesSent_ += bytes_.size();
     return transport.Send(bytes_.data(), bytes_.size());
+}
+
+bool SmartModel::SendAtOnce(panelcore::Transport& /*transport*/)
+{
+    if (port_ == nullptr)
+        return false;
+    if (!TakeTouched())
+        return true;
+    bytes_.clear();
+    everything_ = false;
+    Render();
+    bytesSent_ += bytes_.size();
+    return bytes_.empty() || port_->SendNow(bytes_.data(), bytes_.size());
 }
 
 void SmartModel::Farewell(panelcore::Transport& transport)

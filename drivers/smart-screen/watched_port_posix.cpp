@@ -2,7 +2,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cerrno>
 
 #include "drivers/smart-screen/watched_port.h"
 
@@ -10,49 +10,73 @@ namespace smartscreen {
 
 namespace {
 
-bool HungUp(int fd)
-{
-    pollfd port{fd, 0, 0};
-    return poll(&port, 1, 0) > 0 && (port.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
+constexpr short kGone = POLLHUP | POLLERR | POLLNVAL;
 
 } // namespace
 
-WatchedPort::~WatchedPort()
+WatchedPort::WatchedPort(std::string path, std::uint32_t baud, bool handshake)
+    : SerialPort(std::move(path), baud, handshake)
 {
-    Close();
 }
 
-void WatchedPort::SetWake(std::function<bool()> wake)
+std::size_t WatchedPort::Receive(std::uint8_t* bytes, std::size_t capacity)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    wake_ = std::move(wake);
+    return SerialPort::Receive(bytes, capacity);
 }
 
-bool WatchedPort::Open(std::string& reason)
+WatchedPort::Sent WatchedPort::Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written)
 {
-    StopWatch();
-    if (!SerialPort::Open(reason))
-        return false;
-    if (pipe2(stop_, O_CLOEXEC) == 0) {
-        const int port = static_cast<int>(Handle());
-        const int stop = stop_[0];
-        watcher_ = std::thread([this, port, stop] { Watch(port, stop); });
+    const int fd = static_cast<int>(Handle());
+    if (fd < 0)
+        return Sent::Lost;
+    while (written < count) {
+        const ssize_t taken = write(fd, bytes + written, count - written);
+        if (taken > 0) {
+            written += static_cast<std::size_t>(taken);
+            continue;
+        }
+        if (taken < 0 && errno == EINTR)
+            continue;
+        if (taken < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return Sent::Lost; // EIO, ENXIO, ENODEV: unplugged
+        pollfd ready{fd, POLLOUT, 0};
+        const int polled = poll(&ready, 1, kStallMs);
+        if (polled == 0)
+            return Sent::Stalled;
+        if (polled > 0 && (ready.revents & kGone) != 0)
+            return Sent::Lost;
     }
-    return true;
+    return Sent::All;
 }
 
-WatchedPort::Sent WatchedPort::Send(const std::uint8_t* bytes, std::size_t count)
+std::size_t WatchedPort::WriteNow(const std::uint8_t* bytes, std::size_t count)
 {
-    if (count == 0)
-        return Handle() < 0 || HungUp(static_cast<int>(Handle())) ? Sent::Lost : Sent::All;
-    return SerialPort::Send(bytes, count);
+    std::size_t written = 0;
+    while (written < count && Handle() >= 0) {
+        const ssize_t taken = write(static_cast<int>(Handle()), bytes + written, count - written);
+        if (taken > 0)
+            written += static_cast<std::size_t>(taken);
+        else if (taken == 0 || errno != EINTR)
+            break; // full, or gone: the worker's Send tells which
+    }
+    return written;
 }
 
-void WatchedPort::Close()
+bool WatchedPort::HungUp()
 {
-    StopWatch();
-    SerialPort::Close();
+    if (Handle() < 0)
+        return true;
+    pollfd port{static_cast<int>(Handle()), 0, 0};
+    return poll(&port, 1, 0) > 0 && (port.revents & kGone) != 0;
+}
+
+void WatchedPort::StartWatch()
+{
+    if (pipe2(stop_, O_CLOEXEC) != 0)
+        return; // unwatched: an unplug shows at the next write
+    const std::intptr_t port = Handle();
+    const std::intptr_t stop = stop_[0];
+    watcher_ = std::thread([this, port, stop] { Watch(port, stop); });
 }
 
 void WatchedPort::StopWatch()
@@ -60,8 +84,7 @@ void WatchedPort::StopWatch()
     if (watcher_.joinable()) {
         const char byte = 0;
         if (write(stop_[1], &byte, 1) < 0) {
-            // A pipe with room for a byte does not fail; the join would hang
-            // if it did, so the watcher also looks at its stop end below.
+            // A pipe with room for a byte does not fail.
         }
         watcher_.join();
     }
@@ -72,28 +95,24 @@ void WatchedPort::StopWatch()
     }
 }
 
-void WatchedPort::Watch(int port, int stop)
+bool WatchedPort::StopWaiting(std::intptr_t stop, int ms)
 {
-    pollfd watched[2] = {{port, 0, 0}, {stop, POLLIN, 0}};
+    pollfd stopping{static_cast<int>(stop), POLLIN, 0};
+    return poll(&stopping, 1, ms) > 0;
+}
+
+void WatchedPort::Watch(std::intptr_t port, std::intptr_t stop)
+{
+    pollfd watched[2] = {{static_cast<int>(port), 0, 0}, {static_cast<int>(stop), POLLIN, 0}};
     for (;;) {
         if (poll(watched, 2, -1) < 0)
             continue; // EINTR
         if (watched[1].revents != 0)
             return;
-        if ((watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+        if ((watched[0].revents & kGone) != 0)
             break;
     }
-    // The worker may hold its lock while it closes us: never wait on it.
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (!wake_ || wake_())
-                return;
-        }
-        pollfd stopping{stop, POLLIN, 0};
-        if (poll(&stopping, 1, 10) > 0)
-            return;
-    }
+    WakeUntilAsked(stop);
 }
 
 } // namespace smartscreen

@@ -138,6 +138,51 @@ class SmartScreen(harness.Case):
         status, _, _ = harness.stop(process)
         self.assertEqual(status, 0)
 
+    def test_a_screen_that_stops_reading_holds_nothing_up(self):
+        # Stalled from the start, in the middle of the first picture: once it
+        # reads again it gets the cut-off command's end, then the whole picture.
+        work, device = self.setup("A", screens=STATIC, plugins=("smart-screen",))
+        port = work.file("ttySmart")
+        want = self.expected(self.virtual_snapshot((160, 240), STATIC), 2, (320, 480))
+        device.stall()
+        process = work.start()
+        harness.wait_for(lambda: f"Smart screen: {port} is not taking data; showing nothing until it does" in work.log(),
+                         "the stalled line")
+        device.resume()
+        harness.wait_for(lambda: f"Smart screen: {port} takes data again" in work.log(), "the line that it reads again")
+        harness.wait_for(lambda: device.picture() == want, "the whole picture")
+        self.assertEqual(device.screen.unknown, 0)
+        harness.stop(process)
+
+        # Stalled while the demo changes every second: the program still ends
+        # at once when asked (within the harness's timeout, not a write's).
+        work, device = self.setup("A")
+        process = work.start()
+        harness.wait_for(lambda: device.screen.bitmaps > 3, "the demo drawing")
+        device.stall()
+        harness.wait_for(lambda: any("is not taking data" in line for line in work.log()), "the stalled line")
+        status, _, _ = harness.stop(process)
+        self.assertEqual(status, 0)
+        self.assertEqual(sum("is not taking data" in line for line in work.log()), 1)
+
+    def test_a_port_that_is_not_a_smart_screen_is_left_alone(self):
+        b_answer = bytes([0xCA]) + b"HELLO" + bytes([0x0A, 0x11, 0, 0xCA])
+        cases = [("A", b"\r\nOK\r\n", "0D 0A 4F 4B 0D 0A", "A"),  # a modem, say
+                 ("auto", b_answer, "CA 48 45 4C 4C 4F", "A"),  # revision B's answer to revision A's question
+                 ("B", bytes([1] * 6), "01 01 01 01 01 01", "B")]
+        for revision, answer, said, asked in cases:
+            with self.subTest(revision=revision, answer=answer):
+                work, device = self.setup("A" if revision == "auto" else revision, {"Revision": revision}, STATIC,
+                                          plugins=("smart-screen",), hello_answer=answer)
+                process = work.start()
+                line = (f"Smart screen: {work.file('ttySmart')} answers HELLO with {said}, which no revision {asked} "
+                        "screen says; leaving it alone (is Port another device?)")
+                harness.wait_for(lambda: line in work.log(), repr(line))
+                status, _, _ = harness.stop(process)
+                self.assertEqual(status, 0)
+                self.assertEqual(sum("answers HELLO" in text for text in work.log()), 1)
+                self.assertEqual((device.screen.hellos, device.screen.orientations, device.screen.bitmaps), (1, 0, 0))
+
     def test_a_background_and_a_colour_map_theme_the_picture(self):
         # A 160 x 240 picture for a 320 x 480 screen: scaled, with one line.
         background = [[(y // 16) << 11 | 4 << 5 | 8 for _ in range(160)] for y in range(240)]

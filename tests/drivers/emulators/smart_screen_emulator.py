@@ -32,8 +32,10 @@ class SmartScreen:
     # Revision A and WeAct orientation codes, as clockwise quarter turns.
     CODE_QUARTERS = {0: 0, 1: 2, 2: 1, 3: 3}
 
-    def __init__(self, revision, width=320, height=480, hello_code=None, sub_revision=0x11, reply=None):
+    def __init__(self, revision, width=320, height=480, hello_code=None, sub_revision=0x11, hello_answer=None,
+                 reply=None):
         self.revision = revision
+        self.hello_answer = hello_answer  # bytes said to any HELLO instead: a device that is not this screen
         self.width, self.height = width, height
         self.hello_code = hello_code  # revision A: None answers nothing (the original Turing)
         self.sub_revision = sub_revision
@@ -130,7 +132,9 @@ class SmartScreen:
             return 16
         if command == 69 and all(b == 69 for b in d[:6]):
             self.hellos += 1
-            if self.hello_code is not None:
+            if self.hello_answer is not None:
+                self.reply(self.hello_answer)
+            elif self.hello_code is not None:
                 self.reply(bytes([self.hello_code] * 6))
         elif command == 110:
             self.brightness = 100 - x * 100 // 255
@@ -156,6 +160,9 @@ class SmartScreen:
             return self._pixels(10, x0, y0, x1, y1, ">")
         if command == 0xCA:
             self.hellos += 1
+            if self.hello_answer is not None:
+                self.reply(self.hello_answer)
+                return 10
             self.reply(bytes([0xCA]) + b"HELLO" + bytes([0x0A, self.sub_revision, 0, 0xCA]))
         elif command == 0xCB:
             self.quarters = p[0] & 1
@@ -237,7 +244,8 @@ def write_png(rows, path):
 class PtyScreen(pty_link.PtyLink):
     """A screen behind a pseudo-terminal (see PtyLink), raw from the start:
     it answers, and an echo would reach the driver. plug() makes a fresh,
-    blank screen."""
+    blank screen; stall() stops reading (the port fills up)
+    until resume()."""
 
     def __init__(self, link, revision, **screen):
         super().__init__(link, chunk=65536, raw=True)
@@ -252,6 +260,12 @@ class PtyScreen(pty_link.PtyLink):
 
     def _reply(self, data):
         os.write(self.master, data)
+
+    def stall(self):
+        self.reading = False
+
+    def resume(self):
+        self.reading = True
 
     def take(self, data):
         with self.lock:
