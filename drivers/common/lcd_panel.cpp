@@ -60,8 +60,9 @@ void LcdPanel::ComposeRows(std::vector<std::uint8_t>& out, std::uint32_t top, st
     bottom = std::min(bottom, height);
     if (top >= bottom || out.size() != pixels_.size())
         return;
-    std::copy(pixels_.begin() + std::ptrdiff_t{top} * width, pixels_.begin() + std::ptrdiff_t{bottom} * width,
-              out.begin() + std::ptrdiff_t{top} * width);
+    const auto first = static_cast<std::ptrdiff_t>(top) * width;
+    const auto last = static_cast<std::ptrdiff_t>(bottom) * width;
+    std::copy(pixels_.begin() + first, pixels_.begin() + last, out.begin() + first);
     // Only cells that start inside the pixels can show anything.
     const std::uint32_t columns = std::min(geometry_.xChars, (width + kCellWidth - 1) / kCellWidth);
     const std::uint32_t rows = std::min(geometry_.yChars, (bottom + kCellHeight - 1) / kCellHeight);
