@@ -203,7 +203,12 @@ class Desktop:
 
 
 def reg_set(desktop, value, kind, data, key=r"HKCU\Software\Glancer"):
-    desktop.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+    # Wine's reg.exe now and then exits 1 with no word on a loaded machine;
+    # adding a value is idempotent, so a second or third try settles it.
+    for attempt in range(3):
+        result = desktop.run("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f", check=attempt == 2)
+        if result.returncode == 0:
+            return
 
 
 def reg_get(desktop, value, key=r"HKCU\Software\Glancer"):
