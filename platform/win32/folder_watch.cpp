@@ -87,19 +87,32 @@ struct FolderWatch::State {
         return result == WAIT_TIMEOUT ? 0 : -1;
     }
 
+    // A read stays pending across changed(): reissuing it while one is
+    // pending would hand the next change to the orphaned read, and it
+    // would never be seen.
     void Loop()
     {
+        bool pending = false;
         for (;;) {
-            if (!Arm() || Wait(INFINITE) < 0)
+            if (!pending && !Arm())
                 break;
+            pending = true;
+            if (Wait(INFINITE) < 0)
+                break;
+            pending = false;
             if (!Collect())
                 continue;
             int more = 0;
             for (;;) {
-                if (!Arm() || (more = Wait(quietMs)) < 0)
+                if (!Arm()) {
+                    more = -1;
                     break;
-                if (more == 0)
-                    break;
+                }
+                pending = true;
+                more = Wait(quietMs);
+                if (more <= 0)
+                    break; // quiet at last (the read stays pending), or stop
+                pending = false;
                 Collect();
             }
             if (more < 0)
