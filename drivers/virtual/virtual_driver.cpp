@@ -4,10 +4,10 @@
 // Settings, section "VirtualDisplay": see virtual_settings.h.
 #include <memory>
 
+#include "drivers/common/emulated_driver.h"
 #include "drivers/virtual/panel_view.h"
 #include "drivers/virtual/presenter.h"
 #include "drivers/virtual/virtual_settings.h"
-#include "plugin/api/glancer_settings.hpp"
 
 namespace {
 
@@ -20,18 +20,17 @@ const char kWhere[] = "Shown in a window of its own";
 const char kWhere[] = "Shown in the terminal with half-block characters";
 #endif
 
-class VirtualDriver : public glancer::DisplayDriver {
+class VirtualDriver : public panelcore::EmulatedDriver<Settings, Presenter> {
 public:
+    VirtualDriver() : EmulatedDriver(kName, kSettings, &ReadSettings) {}
     ~VirtualDriver() override { Shutdown(); }
-
-    const char* Name() const override { return kName; }
 
     void Init() override
     {
         if (running)
             return;
         try {
-            CurrentSettings();
+            const Settings& settings = CurrentSettings();
             view = MakePlatformView();
             if (view != nullptr && !view->Start(settings, glancer::Services()))
                 view.reset();
@@ -54,35 +53,10 @@ public:
         running = false;
     }
 
-    bool Configure() override { return kSettings.Configure(kName); }
-
-    DisplayInfo GetDisplayInfo() override
-    {
-        const vdisplay::Geometry& geometry = CurrentSettings().geometry;
-        return DisplayInfo{geometry.xPixels, geometry.yPixels, geometry.xChars, geometry.yChars};
-    }
-
-    // Drawing only takes a lock, which throws only when the system is broken.
-    void Clear() override { presenter.Clear(); }
-    void WriteText(const char* text, std::uint32_t x, std::uint32_t y) override { presenter.WriteText(text, x, y); }
-    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
-                      std::uint32_t height) override
-    {
-        presenter.CopyRegion(frame, x, y, width, height);
-    }
+protected:
+    Presenter& Shown() override { return presenter; }
 
 private:
-    const Settings& CurrentSettings()
-    {
-        if (!settingsRead) {
-            settings = ReadSettings(glancer::Services());
-            settingsRead = true;
-        }
-        return settings;
-    }
-
-    Settings settings;
-    bool settingsRead = false;
     std::unique_ptr<PanelView> view; // outlives the presenter, which shows into it
     Presenter presenter;
     bool running = false;

@@ -2,19 +2,18 @@
 // working on screens without the hardware or beside it (a second working
 // directory with this driver and the same screens).
 // Settings, section "WebPanel": see web_settings.h.
+#include "drivers/common/emulated_driver.h"
 #include "drivers/web-panel/panel_server.h"
 #include "drivers/web-panel/web_settings.h"
-#include "plugin/api/glancer_settings.hpp"
 
 namespace {
 
 using namespace webpanel;
 
-class WebPanelDriver : public glancer::DisplayDriver {
+class WebPanelDriver : public panelcore::EmulatedDriver<Settings, PanelServer> {
 public:
+    WebPanelDriver() : EmulatedDriver(kName, kSettings, &ReadSettings) {}
     ~WebPanelDriver() override { Shutdown(); }
-
-    const char* Name() const override { return kName; }
 
     void Init() override
     {
@@ -37,35 +36,10 @@ public:
         running = false;
     }
 
-    bool Configure() override { return kSettings.Configure(kName); }
-
-    DisplayInfo GetDisplayInfo() override
-    {
-        const Geometry& geometry = CurrentSettings().geometry;
-        return DisplayInfo{geometry.xPixels, geometry.yPixels, geometry.xChars, geometry.yChars};
-    }
-
-    // Drawing only takes a lock, which throws only when the system is broken.
-    void Clear() override { server.Clear(); }
-    void WriteText(const char* text, std::uint32_t x, std::uint32_t y) override { server.WriteText(text, x, y); }
-    void UpdateRegion(const FrameBufferHeader& frame, std::uint32_t x, std::uint32_t y, std::uint32_t width,
-                      std::uint32_t height) override
-    {
-        server.CopyRegion(frame, x, y, width, height);
-    }
+protected:
+    PanelServer& Shown() override { return server; }
 
 private:
-    const Settings& CurrentSettings()
-    {
-        if (!settingsRead) {
-            settings = ReadSettings(glancer::Services());
-            settingsRead = true;
-        }
-        return settings;
-    }
-
-    Settings settings;
-    bool settingsRead = false;
     PanelServer server;
     bool running = false;
 };
