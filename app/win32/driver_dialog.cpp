@@ -19,39 +19,23 @@ void FillDrivers(HWND dialog)
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(preselected), 0);
 }
 
-INT_PTR HandleCommand(HWND dialog, WORD id)
+void StoreDriver(HWND dialog)
 {
-    switch (id) {
-    case IDOK:
-        StoreDriverSetting(SelectedComboText(GetDlgItem(dialog, IDC_DRIVER_COMBO)));
-        MessageBoxA(dialog, "Please restart Glancer for the new settings to take effect.", "Restart Glancer",
-                    MB_ICONINFORMATION | MB_OK);
-        EndDialog(dialog, 1);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, 2);
-        return TRUE;
-    case IDC_CONFIGURE:
-        if (!ConfigureDriver(TheCore().drivers, SelectedComboText(GetDlgItem(dialog, IDC_DRIVER_COMBO))))
-            ShowNoConfiguration(dialog);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    StoreDriverSetting(SelectedComboText(GetDlgItem(dialog, IDC_DRIVER_COMBO)));
+    MessageBoxA(dialog, "Please restart Glancer for the new settings to take effect.", "Restart Glancer",
+                MB_ICONINFORMATION | MB_OK);
 }
+
+bool ConfigureSelected(HWND dialog)
+{
+    return ConfigureDriver(TheCore().drivers, SelectedComboText(GetDlgItem(dialog, IDC_DRIVER_COMBO)));
+}
+
+constexpr ChoiceDialog kDriverDialog{FillDrivers, StoreDriver, ConfigureSelected};
 
 } // namespace
 
 INT_PTR CALLBACK DriverDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    try {
-        if (message == WM_INITDIALOG) {
-            FillDrivers(dialog);
-            return TRUE;
-        }
-        if (message == WM_COMMAND)
-            return HandleCommand(dialog, LOWORD(wParam));
-    } catch (...) {
-    }
-    return FALSE;
+    return ChoiceDialogMessage(dialog, message, wParam, kDriverDialog);
 }

@@ -15,36 +15,17 @@ void FillDataSources(HWND dialog)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(source.name.c_str()));
 }
 
-INT_PTR HandleCommand(HWND dialog, WORD id)
+bool ConfigureSelected(HWND dialog)
 {
-    switch (id) {
-    case IDOK:
-        EndDialog(dialog, 1);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, 2);
-        return TRUE;
-    case IDC_CONFIGURE:
-        if (!ConfigureDataSource(TheCore().dataSources, SelectedListText(GetDlgItem(dialog, IDC_PLUGIN_LIST))))
-            ShowNoConfiguration(dialog);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return ConfigureDataSource(TheCore().dataSources, SelectedListText(GetDlgItem(dialog, IDC_PLUGIN_LIST)));
 }
+
+// Stores nothing: OK only closes.
+constexpr ChoiceDialog kPluginDialog{FillDataSources, nullptr, ConfigureSelected};
 
 } // namespace
 
 INT_PTR CALLBACK PluginDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    try {
-        if (message == WM_INITDIALOG) {
-            FillDataSources(dialog);
-            return TRUE;
-        }
-        if (message == WM_COMMAND)
-            return HandleCommand(dialog, LOWORD(wParam));
-    } catch (...) {
-    }
-    return FALSE;
+    return ChoiceDialogMessage(dialog, message, wParam, kPluginDialog);
 }
