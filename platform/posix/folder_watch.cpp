@@ -2,13 +2,13 @@
 #include <climits>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include "platform/folder_watch_loop.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -21,16 +21,13 @@ constexpr std::uint32_t kEvents = IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MO
 
 } // namespace
 
-struct FolderWatch::State {
+struct FolderWatch::State final : FolderEvents {
     int inotify = -1;
     int stopRead = -1;
     int stopWrite = -1;
-    std::uint32_t quietMs = 0;
-    std::function<bool(const std::string&)> wanted;
-    std::function<void()> changed;
-    std::thread thread;
+    FolderWatchLoop loop;
 
-    void CloseAll()
+    void CloseAll() override
     {
         for (int* fd : {&inotify, &stopRead, &stopWrite}) {
             if (*fd >= 0)
@@ -39,8 +36,8 @@ struct FolderWatch::State {
         }
     }
 
-    // Reads what inotify has; true when a wanted file changed.
-    bool Drain() const
+    // Reads what inotify has.
+    bool Take(const std::function<bool(const std::string&)>& wanted) override
     {
         alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
         bool relevant = false;
@@ -59,13 +56,13 @@ struct FolderWatch::State {
         }
     }
 
-    // Waits for readable inotify or the stop pipe; timeout -1 is forever.
-    // 1: changes, 0: timeout, -1: stop.
-    int Wait(int timeoutMs) const
+    // Waits for readable inotify or the stop pipe.
+    int Wait(std::uint32_t timeoutMs) override
     {
         pollfd fds[2] = {{stopRead, POLLIN, 0}, {inotify, POLLIN, 0}};
+        const int timeout = timeoutMs == kForever ? -1 : static_cast<int>(timeoutMs);
         for (;;) {
-            const int ready = ::poll(fds, 2, timeoutMs);
+            const int ready = ::poll(fds, 2, timeout);
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0 || (fds[0].revents != 0))
@@ -74,25 +71,10 @@ struct FolderWatch::State {
         }
     }
 
-    void Loop()
+    void Interrupt() override
     {
-        for (;;) {
-            const int woke = Wait(-1);
-            if (woke < 0)
-                return;
-            if (!Drain())
-                continue;
-            // Wait for the burst to end: quietMs without a wanted change.
-            for (;;) {
-                const int more = Wait(static_cast<int>(quietMs));
-                if (more < 0)
-                    return;
-                if (more == 0)
-                    break;
-                Drain(); // any change, wanted or not, keeps the burst going a little
-            }
-            changed();
-        }
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(stopWrite, &byte, 1);
     }
 };
 
@@ -108,39 +90,24 @@ FolderWatch::~FolderWatch()
 bool FolderWatch::Start(const std::string& folder, std::uint32_t quietMs,
                         std::function<bool(const std::string&)> wanted, std::function<void()> changed)
 {
-    if (state->thread.joinable() || !wanted || !changed)
+    if (state->loop.Running() || !wanted || !changed)
         return false;
     state->inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     int ends[2] = {-1, -1};
-    if (state->inotify < 0 || ::pipe2(ends, O_CLOEXEC) != 0 ||
-        ::inotify_add_watch(state->inotify, folder.c_str(), kEvents | IN_ONLYDIR) < 0) {
-        state->stopRead = ends[0];
-        state->stopWrite = ends[1];
-        state->CloseAll();
-        return false;
-    }
+    const bool ready = state->inotify >= 0 && ::pipe2(ends, O_CLOEXEC) == 0 &&
+                       ::inotify_add_watch(state->inotify, folder.c_str(), kEvents | IN_ONLYDIR) >= 0;
     state->stopRead = ends[0];
     state->stopWrite = ends[1];
-    state->quietMs = quietMs;
-    state->wanted = std::move(wanted);
-    state->changed = std::move(changed);
-    try {
-        state->thread = std::thread([s = state.get()] { s->Loop(); });
-    } catch (const std::system_error&) {
+    if (!ready) {
         state->CloseAll();
         return false;
     }
-    return true;
+    return state->loop.Start(*state, quietMs, std::move(wanted), std::move(changed));
 }
 
 void FolderWatch::Stop()
 {
-    if (!state->thread.joinable())
-        return;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(state->stopWrite, &byte, 1);
-    state->thread.join();
-    state->CloseAll();
+    state->loop.Stop(*state);
 }
 
 } // namespace platform

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include <string>
-#include <thread>
 
+#include "platform/folder_watch_loop.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -12,6 +12,8 @@ namespace {
 // Editors save by writing a new file and renaming it over the old one, so
 // renames count as much as writes.
 constexpr DWORD kNotify = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
+
+static_assert(FolderEvents::kForever == INFINITE);
 
 std::string Narrow(const wchar_t* text, std::size_t length)
 {
@@ -24,18 +26,19 @@ std::string Narrow(const wchar_t* text, std::size_t length)
 
 } // namespace
 
-struct FolderWatch::State {
+struct FolderWatch::State final : FolderEvents {
     HANDLE folder = INVALID_HANDLE_VALUE;
     HANDLE changedEvent = nullptr; // signalled by the overlapped read
     HANDLE stopEvent = nullptr;
     OVERLAPPED overlapped{};
     alignas(DWORD) unsigned char buffer[16 * 1024];
-    std::uint32_t quietMs = 0;
-    std::function<bool(const std::string&)> wanted;
-    std::function<void()> changed;
-    std::thread thread;
+    // A read stays pending across changed(): reissuing it while one is
+    // pending would hand the next change to the orphaned read, and it
+    // would never be seen. Watch's thread only.
+    bool pending = false;
+    FolderWatchLoop loop;
 
-    void CloseAll()
+    void CloseAll() override
     {
         if (folder != INVALID_HANDLE_VALUE)
             CloseHandle(folder);
@@ -56,9 +59,9 @@ struct FolderWatch::State {
                FALSE;
     }
 
-    // The finished read's records; true when a wanted file changed. An
-    // overflowing burst (no records) counts as one.
-    bool Collect()
+    // The finished read's records. An overflowing burst (no records)
+    // counts as a wanted change.
+    bool Take(const std::function<bool(const std::string&)>& wanted) override
     {
         DWORD got = 0;
         if (!GetOverlappedResult(folder, &overlapped, &got, FALSE))
@@ -77,52 +80,29 @@ struct FolderWatch::State {
         return relevant;
     }
 
-    // 1: changes, 0: timeout, -1: stop or failure.
-    int Wait(DWORD timeoutMs)
+    // Issues a read unless one is pending; kForever is INFINITE.
+    int Wait(std::uint32_t timeoutMs) override
     {
+        if (!pending && !Arm())
+            return -1;
+        pending = true;
         const HANDLE handles[2] = {stopEvent, changedEvent};
         const DWORD result = WaitForMultipleObjects(2, handles, FALSE, timeoutMs);
-        if (result == WAIT_OBJECT_0 + 1)
+        if (result == WAIT_OBJECT_0 + 1) {
+            pending = false;
             return 1;
-        return result == WAIT_TIMEOUT ? 0 : -1;
+        }
+        return result == WAIT_TIMEOUT ? 0 : -1; // quiet: the read stays pending
     }
 
-    // A read stays pending across changed(): reissuing it while one is
-    // pending would hand the next change to the orphaned read, and it
-    // would never be seen.
-    void Loop()
+    void Finish() override
     {
-        bool pending = false;
-        for (;;) {
-            if (!pending && !Arm())
-                break;
-            pending = true;
-            if (Wait(INFINITE) < 0)
-                break;
-            pending = false;
-            if (!Collect())
-                continue;
-            int more = 0;
-            for (;;) {
-                if (!Arm()) {
-                    more = -1;
-                    break;
-                }
-                pending = true;
-                more = Wait(quietMs);
-                if (more <= 0)
-                    break; // quiet at last (the read stays pending), or stop
-                pending = false;
-                Collect();
-            }
-            if (more < 0)
-                break;
-            changed();
-        }
         CancelIo(folder);
         DWORD ignored = 0;
         GetOverlappedResult(folder, &overlapped, &ignored, TRUE); // the buffer must outlive the read
     }
+
+    void Interrupt() override { SetEvent(stopEvent); }
 };
 
 FolderWatch::FolderWatch() : state(std::make_unique<State>())
@@ -137,7 +117,7 @@ FolderWatch::~FolderWatch()
 bool FolderWatch::Start(const std::string& folder, std::uint32_t quietMs,
                         std::function<bool(const std::string&)> wanted, std::function<void()> changed)
 {
-    if (state->thread.joinable() || !wanted || !changed)
+    if (state->loop.Running() || !wanted || !changed)
         return false;
     state->folder =
         CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -148,25 +128,13 @@ bool FolderWatch::Start(const std::string& folder, std::uint32_t quietMs,
         state->CloseAll();
         return false;
     }
-    state->quietMs = quietMs;
-    state->wanted = std::move(wanted);
-    state->changed = std::move(changed);
-    try {
-        state->thread = std::thread([s = state.get()] { s->Loop(); });
-    } catch (const std::system_error&) {
-        state->CloseAll();
-        return false;
-    }
-    return true;
+    state->pending = false;
+    return state->loop.Start(*state, quietMs, std::move(wanted), std::move(changed));
 }
 
 void FolderWatch::Stop()
 {
-    if (!state->thread.joinable())
-        return;
-    SetEvent(state->stopEvent);
-    state->thread.join();
-    state->CloseAll();
+    state->loop.Stop(*state);
 }
 
 } // namespace platform
