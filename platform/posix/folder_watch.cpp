@@ -8,8 +8,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include "platform/folder_watch_loop.h"
-#include "platform/platform.h"
+#include "platform/folder_events.h"
 
 namespace platform {
 
@@ -19,21 +18,25 @@ namespace {
 // renames count as much as writes.
 constexpr std::uint32_t kEvents = IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
-} // namespace
-
-struct FolderWatch::State final : FolderEvents {
-    int inotify = -1;
-    int stopRead = -1;
-    int stopWrite = -1;
-    FolderWatchLoop loop;
-
-    void CloseAll() override
+class InotifyEvents final : public FolderEvents {
+public:
+    ~InotifyEvents() override
     {
-        for (int* fd : {&inotify, &stopRead, &stopWrite}) {
-            if (*fd >= 0)
-                ::close(*fd);
-            *fd = -1;
+        for (int fd : {inotify, stopRead, stopWrite}) {
+            if (fd >= 0)
+                ::close(fd);
         }
+    }
+
+    bool Open(const std::string& folder) override
+    {
+        inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        int ends[2] = {-1, -1};
+        const bool ready = inotify >= 0 && ::pipe2(ends, O_CLOEXEC) == 0 &&
+                           ::inotify_add_watch(inotify, folder.c_str(), kEvents | IN_ONLYDIR) >= 0;
+        stopRead = ends[0];
+        stopWrite = ends[1];
+        return ready;
     }
 
     // Reads what inotify has.
@@ -76,38 +79,18 @@ struct FolderWatch::State final : FolderEvents {
         const char byte = 1;
         [[maybe_unused]] const ssize_t ignored = ::write(stopWrite, &byte, 1);
     }
+
+private:
+    int inotify = -1;
+    int stopRead = -1;
+    int stopWrite = -1;
 };
 
-FolderWatch::FolderWatch() : state(std::make_unique<State>())
-{
-}
+} // namespace
 
-FolderWatch::~FolderWatch()
+std::unique_ptr<FolderEvents> MakeFolderEvents()
 {
-    Stop();
-}
-
-bool FolderWatch::Start(const std::string& folder, std::uint32_t quietMs,
-                        std::function<bool(const std::string&)> wanted, std::function<void()> changed)
-{
-    if (state->loop.Running() || !wanted || !changed)
-        return false;
-    state->inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    int ends[2] = {-1, -1};
-    const bool ready = state->inotify >= 0 && ::pipe2(ends, O_CLOEXEC) == 0 &&
-                       ::inotify_add_watch(state->inotify, folder.c_str(), kEvents | IN_ONLYDIR) >= 0;
-    state->stopRead = ends[0];
-    state->stopWrite = ends[1];
-    if (!ready) {
-        state->CloseAll();
-        return false;
-    }
-    return state->loop.Start(*state, quietMs, std::move(wanted), std::move(changed));
-}
-
-void FolderWatch::Stop()
-{
-    state->loop.Stop(*state);
+    return std::make_unique<InotifyEvents>();
 }
 
 } // namespace platform

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "platform/folder_watch_loop.h"
-#include "platform/platform.h"
+#include "platform/folder_events.h"
 
 namespace platform {
 
@@ -24,39 +23,25 @@ std::string Narrow(const wchar_t* text, std::size_t length)
     return out;
 }
 
-} // namespace
-
-struct FolderWatch::State final : FolderEvents {
-    HANDLE folder = INVALID_HANDLE_VALUE;
-    HANDLE changedEvent = nullptr; // signalled by the overlapped read
-    HANDLE stopEvent = nullptr;
-    OVERLAPPED overlapped{};
-    alignas(DWORD) unsigned char buffer[16 * 1024];
-    // A read stays pending across changed(): reissuing it while one is
-    // pending would hand the next change to the orphaned read, and it
-    // would never be seen. Watch's thread only.
-    bool pending = false;
-    FolderWatchLoop loop;
-
-    void CloseAll() override
+class DirectoryEvents final : public FolderEvents {
+public:
+    ~DirectoryEvents() override
     {
         if (folder != INVALID_HANDLE_VALUE)
             CloseHandle(folder);
-        for (HANDLE* handle : {&changedEvent, &stopEvent}) {
-            if (*handle != nullptr)
-                CloseHandle(*handle);
-            *handle = nullptr;
+        for (HANDLE handle : {changedEvent, stopEvent}) {
+            if (handle != nullptr)
+                CloseHandle(handle);
         }
-        folder = INVALID_HANDLE_VALUE;
     }
 
-    bool Arm()
+    bool Open(const std::string& path) override
     {
-        ResetEvent(changedEvent);
-        overlapped = OVERLAPPED{};
-        overlapped.hEvent = changedEvent;
-        return ReadDirectoryChangesW(folder, buffer, sizeof buffer, FALSE, kNotify, nullptr, &overlapped, nullptr) !=
-               FALSE;
+        folder = CreateFileA(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+        changedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        return folder != INVALID_HANDLE_VALUE && changedEvent != nullptr && stopEvent != nullptr;
     }
 
     // The finished read's records. An overflowing burst (no records)
@@ -95,6 +80,8 @@ struct FolderWatch::State final : FolderEvents {
         return result == WAIT_TIMEOUT ? 0 : -1; // quiet: the read stays pending
     }
 
+    void Interrupt() override { SetEvent(stopEvent); }
+
     void Finish() override
     {
         CancelIo(folder);
@@ -102,39 +89,32 @@ struct FolderWatch::State final : FolderEvents {
         GetOverlappedResult(folder, &overlapped, &ignored, TRUE); // the buffer must outlive the read
     }
 
-    void Interrupt() override { SetEvent(stopEvent); }
+private:
+    bool Arm()
+    {
+        ResetEvent(changedEvent);
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = changedEvent;
+        return ReadDirectoryChangesW(folder, buffer, sizeof buffer, FALSE, kNotify, nullptr, &overlapped, nullptr) !=
+               FALSE;
+    }
+
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    HANDLE changedEvent = nullptr; // signalled by the overlapped read
+    HANDLE stopEvent = nullptr;
+    OVERLAPPED overlapped{};
+    alignas(DWORD) unsigned char buffer[16 * 1024];
+    // A read stays pending across changed(): reissuing it while one is
+    // pending would hand the next change to the orphaned read, and it
+    // would never be seen. Watch's thread only.
+    bool pending = false;
 };
 
-FolderWatch::FolderWatch() : state(std::make_unique<State>())
-{
-}
+} // namespace
 
-FolderWatch::~FolderWatch()
+std::unique_ptr<FolderEvents> MakeFolderEvents()
 {
-    Stop();
-}
-
-bool FolderWatch::Start(const std::string& folder, std::uint32_t quietMs,
-                        std::function<bool(const std::string&)> wanted, std::function<void()> changed)
-{
-    if (state->loop.Running() || !wanted || !changed)
-        return false;
-    state->folder =
-        CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-    state->changedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    state->stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (state->folder == INVALID_HANDLE_VALUE || state->changedEvent == nullptr || state->stopEvent == nullptr) {
-        state->CloseAll();
-        return false;
-    }
-    state->pending = false;
-    return state->loop.Start(*state, quietMs, std::move(wanted), std::move(changed));
-}
-
-void FolderWatch::Stop()
-{
-    state->loop.Stop(*state);
+    return std::make_unique<DirectoryEvents>();
 }
 
 } // namespace platform
