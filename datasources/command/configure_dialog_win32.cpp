@@ -22,7 +22,8 @@ glancer::DialogTemplate BuildTemplate()
     dialog.AddListBox(kList, 7, 7, 266, 70);
     for (std::size_t row = 0; row < Fields().List().size(); ++row) {
         const auto y = static_cast<short>(84 + 16 * row);
-        dialog.AddStatic((Fields().Question(row) + ":").c_str(), glancer::DialogTemplate::kNoId, 7, static_cast<short>(y + 2), 130, 8);
+        dialog.AddStatic((Fields().Question(row) + ":").c_str(), glancer::DialogTemplate::kNoId, 7,
+                         static_cast<short>(y + 2), 130, 8);
         dialog.AddEdit(static_cast<WORD>(kId + row), 140, y, 133, 12);
     }
     dialog.AddButton("Add", kAdd, 7, 166, 50, 14);

@@ -99,8 +99,7 @@ public:
     {
         Predefined(kEdit, "", id, style | WS_BORDER | WS_TABSTOP, x, y, width, height);
     }
-    void AddButton(const char* text, WORD id, short x, short y, short width, short height,
-                   DWORD style = BS_PUSHBUTTON)
+    void AddButton(const char* text, WORD id, short x, short y, short width, short height, DWORD style = BS_PUSHBUTTON)
     {
         Predefined(kButton, text, id, style | WS_TABSTOP, x, y, width, height);
     }
@@ -208,8 +207,8 @@ private:
                 GetTextExtentPoint32A(screen, kLetters, 52, &letters) && letters.cx > 0) {
                 const int unitX = (letters.cx / 26 + 1) / 2; // average width, rounded
                 RECT box{0, 0, MulDiv(width, unitX, 4), 0};
-                const int pixels = DrawTextA(screen, text, -1, &box,
-                                             DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+                const int pixels =
+                    DrawTextA(screen, text, -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
                 if (pixels > 0) // rounded up, so the control is never a pixel short
                     height = static_cast<short>((pixels * 8 + metrics.tmHeight - 1) / metrics.tmHeight);
             }
