@@ -114,7 +114,7 @@ public:
     }
 
     // The height, in dialog units, that a static control `width` units wide
-    // needs to show `text` whole in this dialog's font, its words wrapped.
+    // needs to show `text` whole in these dialogs' font, its words wrapped.
     static short TextHeight(const char* text, short width)
     {
         const short measured = MeasuredHeight(text, width);
@@ -158,7 +158,7 @@ private:
         Text(text);
         words_.push_back(0); // no creation data
     }
-    // One by one: GCC 12 takes a block insert here for an overflow.
+    // One by one: GCC 12 wrongly warns of an overflow in a block insert here.
     void Words(std::initializer_list<WORD> values)
     {
         for (WORD value : values)
