@@ -44,7 +44,9 @@ void CALLBACK TimerCallback(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR)
         }
         run->tickMutex.unlock();
     }
-    if (--run->active == 0 && run->orphaned)
+    // Read before leaving: once active is 0, a waiting Stop may free the run.
+    const bool orphaned = run->orphaned;
+    if (--run->active == 0 && orphaned)
         delete run;
 }
 

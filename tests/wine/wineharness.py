@@ -37,7 +37,9 @@ SCREENS = screen_files(main=MAIN_XML)
 
 def wine_env(display=None):
     env = dict(os.environ)
-    env.update(WINEPREFIX=CONFIG["prefix"], WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    # Wine's error lines stay on: they are kept to say why a process died.
+    env.update(WINEPREFIX=CONFIG["prefix"], WINEDEBUG=os.environ.get("GLANCER_WINEDEBUG", "fixme-all"),
+               WINEDLLOVERRIDES="mscoree,mshtml=")
     if display is not None:
         env["DISPLAY"] = display
     return env
@@ -58,12 +60,41 @@ class Desktop:
             raise RuntimeError("Xvfb did not start")
         self.env = wine_env(":" + number)
         self.controller = None
+        # What Wine processes print on stderr, kept to explain a process that dies.
+        self.stderr_dir = tempfile.mkdtemp(prefix="glancer-wine-stderr-")
+        self._start_controller()
+
+    def _start_controller(self):
+        """Starts wincontrol and waits for its first answer. The first Wine
+        program on a new display also brings up Wine's desktop, which on a
+        loaded machine can outlast Wine's own wait for it; such a start ends
+        the program before it answers, and is tried again."""
+        for attempt in range(3):
+            try:
+                self._send("find", "GlancerWindowClass")
+                return
+            except (AssertionError, BrokenPipeError) as error:
+                if attempt == 2:
+                    raise
+                sys.stderr.write("wincontrol did not start; trying again. %s\n" % error)
+                self.controller = None
+
+    def stderr_file(self, name):
+        return open(os.path.join(self.stderr_dir, name), "w")
+
+    def stderr_tail(self, name, lines=30):
+        try:
+            with open(os.path.join(self.stderr_dir, name), errors="replace") as f:
+                return "".join(f.readlines()[-lines:])
+        except FileNotFoundError:
+            return ""
 
     def _controller(self):
         if self.controller is None:
-            self.controller = subprocess.Popen(["wine", CONFIG["wincontrol"]], env=self.env,
-                                               stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                               stderr=subprocess.DEVNULL, text=True, errors="replace", bufsize=1)
+            with self.stderr_file("wincontrol.txt") as err:  # each start writes it anew
+                self.controller = subprocess.Popen(["wine", CONFIG["wincontrol"]], env=self.env,
+                                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                                   stderr=err, text=True, errors="replace", bufsize=1)
         return self.controller
 
     def run(self, *args, check=True):
@@ -81,6 +112,7 @@ class Desktop:
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
         self.xvfb.terminate()
         self.xvfb.wait(timeout=30)
+        shutil.rmtree(self.stderr_dir, True)
 
     # ---- wincontrol ----
     def control(self, *args, check=True):
@@ -104,7 +136,7 @@ class Desktop:
         while True:
             line = controller.stdout.readline()
             if line == "":
-                raise AssertionError("wincontrol ended")
+                raise AssertionError("wincontrol ended (%s):\n%s" % (controller.wait(), self.stderr_tail("wincontrol.txt")))
             line = line.rstrip("\r\n")
             if line.startswith("end="):
                 code = int(line[4:])
@@ -223,13 +255,17 @@ def reg_get(desktop, value, key=r"HKCU\Software\Glancer"):
 
 class Glancer:
     """One run of glancer.exe in a working directory of its own."""
+    runs = 0
 
     def __init__(self, desktop, workdir, exe=None):
         self.desktop = desktop
         self.workdir = workdir
         before = set(desktop.windows())
-        self.process = subprocess.Popen(["wine", exe or CONFIG["glancer"]], cwd=workdir, env=desktop.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        Glancer.runs += 1
+        self.stderr_name = "glancer-%d.txt" % Glancer.runs
+        with desktop.stderr_file(self.stderr_name) as err:
+            self.process = subprocess.Popen(["wine", exe or CONFIG["glancer"]], cwd=workdir, env=desktop.env,
+                                            stdout=subprocess.DEVNULL, stderr=err)
         self.hwnd = wait_until(lambda: next(iter(set(desktop.windows()) - before), None), "the tray window")
 
     def command(self, command_id):
@@ -256,7 +292,10 @@ class Glancer:
         wait_until(lambda: text in self.read(name), "%r in %s" % (text, name))
 
     def wait_exit(self):
-        return self.process.wait(timeout=WAIT)
+        code = self.process.wait(timeout=WAIT)
+        if code != 0:
+            sys.stderr.write("glancer.exe ended with %d; Wine said:\n%s\n" % (code, self.desktop.stderr_tail(self.stderr_name)))
+        return code
 
     def exit(self):
         self.command(32769)
