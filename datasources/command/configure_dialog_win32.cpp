@@ -7,8 +7,8 @@
 
 #include "datasources/command/command_list.h"
 #include "datasources/command/configure.h"
-#include "drivers/common/win32_dialog_template.h"
 #include "plugin/api/glancer_plugin.h"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace commands {
 namespace {
@@ -16,19 +16,20 @@ namespace {
 // The fields' edit controls are kId and the four after it, in the order of Fields().
 enum : WORD { kList = 100, kId, kAdd = 110, kUpdate, kRemove };
 
-glancer_win32::DialogTemplate BuildTemplate()
+glancer::DialogTemplate BuildTemplate()
 {
-    glancer_win32::DialogTemplate dialog("Commands", 280, 214);
+    glancer::DialogTemplate dialog("Commands", 280, 214);
     dialog.AddListBox(kList, 7, 7, 266, 70);
     for (std::size_t row = 0; row < Fields().List().size(); ++row) {
         const auto y = static_cast<short>(84 + 16 * row);
-        dialog.AddStatic((Fields().Question(row) + ":").c_str(), 0xFFFF, 7, static_cast<short>(y + 2), 130, 8);
+        dialog.AddStatic((Fields().Question(row) + ":").c_str(), glancer::DialogTemplate::kNoId, 7,
+                         static_cast<short>(y + 2), 130, 8);
         dialog.AddEdit(static_cast<WORD>(kId + row), 140, y, 133, 12);
     }
     dialog.AddButton("Add", kAdd, 7, 166, 50, 14);
     dialog.AddButton("Update", kUpdate, 61, 166, 50, 14);
     dialog.AddButton("Remove", kRemove, 115, 166, 50, 14);
-    dialog.AddStatic("Changes take effect when Glancer next starts.", 0xFFFF, 7, 186, 266, 8);
+    dialog.AddStatic("Changes take effect when Glancer next starts.", glancer::DialogTemplate::kNoId, 7, 186, 266, 8);
     dialog.AddButton("OK", IDOK, 167, 196, 50, 14, BS_DEFPUSHBUTTON);
     dialog.AddButton("Cancel", IDCANCEL, 223, 196, 50, 14);
     return dialog;
@@ -136,10 +137,9 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 bool ConfigureCommands()
 {
     std::vector<CommandSpec> entries = Entries();
-    const glancer_win32::DialogTemplate dialog = BuildTemplate();
+    const glancer::DialogTemplate dialog = BuildTemplate();
     // Owned by the active window of this thread (the plugins dialog), so that one waits.
-    DialogBoxIndirectParamA(glancer_win32::ThisModule(), dialog.Get(), GetActiveWindow(), DialogProc,
-                            reinterpret_cast<LPARAM>(&entries));
+    dialog.Show(GetActiveWindow(), DialogProc, reinterpret_cast<LPARAM>(&entries));
     return true;
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "drivers/virtual/panel_view.h"
-#include "drivers/common/win32_dialog_template.h"
+#include "plugin/api/glancer_settings.hpp"
 
 namespace vdisplay {
 namespace {
@@ -112,7 +112,7 @@ private:
     {
         bool reported = false;
         try {
-            const HINSTANCE instance = glancer_win32::ThisModule();
+            const HINSTANCE instance = glancer::ThisModule();
             WNDCLASSEXA windowClass{};
             windowClass.cbSize = sizeof windowClass;
             windowClass.lpfnWndProc = WindowProc;

@@ -1,6 +1,7 @@
 """A dialog built from declared settings, under Wine: the System source's
-DiskPath and WatchLoad, a refused answer kept open with its reason, and the
-values stored on OK; the Sensors source's, whose numbers stay dwords."""
+DiskPath and WatchLoad (whose long prompt wraps), a refused answer kept open
+with its reason, and the values stored on OK; the Sensors source's, whose
+numbers stay dwords."""
 from wineharness import WineTestCase, reg_get, wait_until
 
 OK = 1
@@ -16,6 +17,11 @@ class SettingsDialogTest(WineTestCase):
         plugins, dialog = self.configure_source(run, "System")
         # The defaults are shown.
         wait_until(lambda: "C:\\" in self.desktop.controls(dialog)[DISK_PATH], "the default disk path")
+        # The long WatchLoad prompt wraps onto several lines instead of being cut at one.
+        lines = self.desktop.control("controls", dialog)["_lines"]
+        heights = {line.split(" text=", 1)[1].split()[0]: int(line.split(" height=", 1)[1].split()[0])
+                   for line in lines if " class=static " in line.lower()}
+        self.assertGreaterEqual(heights["Follow"], 2 * heights["Disk"])
 
         self.desktop.control("settext", dialog, DISK_PATH, "D:\\data")
         self.desktop.control("settext", dialog, WATCH_LOAD, "2")

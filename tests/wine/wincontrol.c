@@ -67,7 +67,8 @@ static int IsCombo(HWND control)
     return _stricmp(className, "ComboBox") == 0;
 }
 
-/* One line per control; line breaks in texts become spaces. */
+/* One line per control, with its height in pixels; line breaks in texts
+ * become spaces. */
 static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
 {
     char className[64] = "";
@@ -84,7 +85,10 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     }
     for (char* c = text; *c != '\0'; ++c)
         *c = *c == '\r' || *c == '\n' ? ' ' : *c;
-    printf("control id=%d class=%s text=%s", GetDlgCtrlID(control), className, text);
+    RECT box = {0, 0, 0, 0};
+    GetWindowRect(control, &box);
+    printf("control id=%d class=%s height=%ld text=%s", GetDlgCtrlID(control), className, (long)(box.bottom - box.top),
+           text);
     int isCombo = IsCombo(control);
     if (isCombo || _stricmp(className, "ListBox") == 0) {
         LRESULT count = SendMessageA(control, isCombo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
