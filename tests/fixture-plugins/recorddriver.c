@@ -10,9 +10,10 @@
  * Geometry comes from the settings "XPixels", "YPixels", "XChars", "YChars"
  * in section "RecordDriver" (122x32 pixels, 20x4 characters when unset).
  * configure reports a dialog only when "HasDialog" is 1 there; it then holds
- * the caller for "ConfigureMs" milliseconds (none when unset), as a plugin
- * waiting in its own dialog would, and logs "RecordDriver configure" on
- * entry and "RecordDriver configure done" on return.
+ * the caller, as a plugin waiting in its own dialog would, until the test
+ * closes that dialog by creating "close_dialog.txt" in the working directory
+ * (or a minute passes), and logs "RecordDriver configure" on entry and
+ * "RecordDriver configure done" on return.
  *
  * Built with ACCENT_NAME (accentdriver) it is named "Acc\xC9nt" instead.
  * Built with RECORD_NOTHING (quietdriver) it only counts the calls and writes
@@ -71,6 +72,20 @@ static void Pause(uint32_t ms)
 #endif
 }
 
+/* Until the test says the user closed the dialog; bounded, so a test that
+ * never says so still ends. */
+static void WaitForDialogClosed(void)
+{
+    for (int waited = 0; waited < 60000; waited += 10) {
+        FILE* file = fopen("close_dialog.txt", "r");
+        if (file != NULL) {
+            fclose(file);
+            return;
+        }
+        Pause(10);
+    }
+}
+
 /* The calls that only record their name. */
 #define RECORDING(function, line)                                                                                      \
     static void GLANCER_CALL function(IDisplayDriver* self)                                                            \
@@ -91,7 +106,7 @@ static uint32_t GLANCER_CALL DriverConfigure(IDisplayDriver* self)
     Record("configure");
     if (gServices != NULL && gServices->vtbl->ReadInt(gServices, "HasDialog", RECORD_SECTION) == 1) {
         LogLine("RecordDriver configure");
-        Pause(Setting("ConfigureMs", 0));
+        WaitForDialogClosed();
         LogLine("RecordDriver configure done");
         return 0;
     }

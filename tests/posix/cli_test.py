@@ -77,6 +77,7 @@ class Drivers(harness.Case):
         self.assertEqual(work.lines("driver_calls.txt"), ["configure", "release"])
 
         work.write("registry.reg", registry_text({"HasDialog": 1}, "RecordDriver"))
+        work.write("close_dialog.txt", "")  # the user closes it at once
         result = work.run("configure-driver", "RecordDriver")
         self.assertEqual((result.returncode, result.stdout), (0, ""))
 

@@ -85,8 +85,7 @@ class DriverDialogTest(WineTestCase):
         self.assertIn("configure", run.read("driver_calls.txt").splitlines())
 
         # A driver dialog that stays open blocks only the main thread: ticks keep drawing.
-        for name, value in (("HasDialog", "1"), ("ConfigureMs", "2000")):
-            reg_set(self.desktop, name, "REG_DWORD", value, key=r"HKCU\Software\Glancer\RecordDriver")
+        reg_set(self.desktop, "HasDialog", "REG_DWORD", "1", key=r"HKCU\Software\Glancer\RecordDriver")
         self.desktop.control("click", dialog, CONFIGURE)
         run.wait_log("RecordDriver configure")
 
@@ -96,6 +95,7 @@ class DriverDialogTest(WineTestCase):
             return sum(line.startswith("writeText 0 1 count") for line in since)
         wait_until(lambda: drawn_during_configure() >= 3, "the display to refresh while configure runs")
         self.assertNotIn("RecordDriver configure done", run.log())
+        open(os.path.join(run.workdir, "close_dialog.txt"), "w").close()
         run.wait_log("RecordDriver configure done")
 
         for choice in ("TrayProbe", None):
