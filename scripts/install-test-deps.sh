@@ -10,7 +10,7 @@ packages=(
   dpkg-dev lintian
   mosquitto mosquitto-clients libmosquitto-dev
   libsensors-dev lm-sensors nlohmann-json3-dev
-  mingw-w64 wine wine64 xvfb x11-utils imagemagick
+  mingw-w64 wine wine64 xvfb x11-utils imagemagick gdb
   libasio-dev chromium nodejs libstb-dev
 )
 # npm comes with some Node.js installs; only ask for Debian's when there is none.
