@@ -255,6 +255,12 @@ def reg_get(desktop, value, key=r"HKCU\Software\Glancer"):
     return None
 
 
+def _crash_folder():
+    folder = os.path.join(tempfile.gettempdir(), "glancer-wine-crashes")
+    os.makedirs(folder, exist_ok=True)
+    return folder
+
+
 def _allow_core():
     # A core of a Wine process that dies of a signal tells where it died.
     hard = resource.getrlimit(resource.RLIMIT_CORE)[1]
@@ -312,14 +318,24 @@ class Glancer:
         """Wine 8 can crash in its own code while NtTerminateProcess stops a
         thread that is just leaving a system call; the process then dies of
         SIGSEGV after the program's last line. Only that is forgiven: the
-        program's shutdown is complete and its core shows ExitProcess at work."""
+        program's shutdown is complete and its core shows ExitProcess at work.
+        Any other death keeps its core and log in glancer-wine-crashes under
+        the temporary folder, and prints the threads' stacks."""
         core = os.path.join(self.workdir, "core")
-        if not os.path.exists(core) or self.log()[-1:] != ["Glancer shutting down"] or shutil.which("gdb") is None:
-            return False
-        loader = "/usr/lib/wine/wine64"
-        trace = subprocess.run(["gdb", "-batch", "-ex", "thread apply all bt", loader, core],
-                               capture_output=True, text=True, errors="replace", timeout=120).stdout
-        return "NtTerminateProcess" in trace
+        trace = ""
+        if os.path.exists(core) and shutil.which("gdb") is not None:
+            trace = subprocess.run(["gdb", "-batch", "-ex", "thread apply all bt 8", "/usr/lib/wine/wine64", core],
+                                   capture_output=True, text=True, errors="replace", timeout=120).stdout
+            if self.log()[-1:] == ["Glancer shutting down"] and "NtTerminateProcess" in trace:
+                return True
+        kept = tempfile.mkdtemp(prefix="run-", dir=_crash_folder())
+        for name in ("core", "log.txt"):
+            if os.path.exists(os.path.join(self.workdir, name)):
+                shutil.copy(os.path.join(self.workdir, name), kept)
+        sys.stderr.write("not Wine's teardown crash (core %s, log ends %r); kept in %s\n%s\n"
+                         % ("found" if trace else "missing", self.log()[-1:], kept,
+                            "\n".join(line for line in trace.splitlines() if line.startswith(("#", "Thread")))))
+        return False
 
     def exit(self):
         self.command(32769)
