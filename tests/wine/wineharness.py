@@ -255,6 +255,22 @@ def reg_get(desktop, value, key=r"HKCU\Software\Glancer"):
     return None
 
 
+def _wine_handler_fault(trace):
+    """Whether the faulting thread's stack (the first in `trace`) is Wine's
+    signal handler, in ntdll.so, entered from its system call dispatcher."""
+    stacks = []
+    for line in trace.splitlines():
+        if line.startswith("#0"):
+            stacks.append([])
+        if line.startswith("#") and stacks:
+            stacks[-1].append(line)
+    # gdb first names the faulting frame alone, then gives that thread's stack.
+    frames = next((stack for stack in stacks if len(stack) > 1), [""])
+    handler = next((i for i, line in enumerate(frames) if "<signal handler called>" in line), None)
+    return (handler is not None and "/ntdll.so" in frames[0]
+            and any("__wine_syscall_dispatcher" in line for line in frames[handler + 1:handler + 2]))
+
+
 def _crash_folder():
     folder = os.path.join(tempfile.gettempdir(), "glancer-wine-crashes")
     os.makedirs(folder, exist_ok=True)
@@ -315,18 +331,22 @@ class Glancer:
         return code
 
     def _died_in_wine_teardown(self):
-        """Wine 8 can crash in its own code while NtTerminateProcess stops a
-        thread that is just leaving a system call; the process then dies of
+        """Wine 8 can crash in its own signal handler when ExitProcess stops
+        a thread that is just leaving a system call; the process then dies of
         SIGSEGV after the program's last line. Only that is forgiven: the
-        program's shutdown is complete and its core shows ExitProcess at work.
-        Any other death keeps its core and log in glancer-wine-crashes under
-        the temporary folder, and prints the threads' stacks."""
+        program's shutdown is complete, and in the core the faulting thread
+        is in Wine's handler, called on the way out of Wine's system call
+        dispatcher (a fault in the program's own code would have been turned
+        into a Windows exception instead). Any other death keeps its core and
+        log in glancer-wine-crashes under the temporary folder, and prints
+        the threads' stacks."""
         core = os.path.join(self.workdir, "core")
         trace = ""
         if os.path.exists(core) and shutil.which("gdb") is not None:
-            trace = subprocess.run(["gdb", "-batch", "-ex", "thread apply all bt 8", "/usr/lib/wine/wine64", core],
+            trace = subprocess.run(["gdb", "-batch", "-ex", "bt 8", "-ex", "thread apply all bt 8",
+                                    "/usr/lib/wine/wine64", core],
                                    capture_output=True, text=True, errors="replace", timeout=120).stdout
-            if self.log()[-1:] == ["Glancer shutting down"] and "NtTerminateProcess" in trace:
+            if self.log()[-1:] == ["Glancer shutting down"] and _wine_handler_fault(trace):
                 return True
         kept = tempfile.mkdtemp(prefix="run-", dir=_crash_folder())
         for name in ("core", "log.txt"):
